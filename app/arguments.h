@@ -1,0 +1,20 @@
+// The command line: argument 0 is the program's own path, 1 the URL, 2 the local file name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Splits a command line text (after its first token) into arguments by the quoting rule:
+// blanks separate, double quotes group and are dropped, no escape character, and the list
+// ends at the first argument that comes out empty.
+std::vector<std::string> SplitCommandLine(std::string_view text);
+
+// The text after the program's own token on a full command line.
+std::string_view SkipProgramToken(std::string_view commandLine);
+
+// Reads the arguments of this process once (argc/argv serve where the shell already split them).
+void LoadArguments(int argc, char** argv);
+int ArgumentCount();
+// Argument n, or empty text when n is larger than ArgumentCount().
+std::string ArgumentText(int n);

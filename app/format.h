@@ -1,0 +1,28 @@
+// FormatText: fills in the %s, %d, %f and %% directives of the program's texts.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+struct FormatArg {
+  enum class Kind { Text, Integer, Float } kind;
+  std::string_view text;
+  std::int32_t integer = 0;
+  long double number = 0;
+
+  FormatArg(std::string_view t) : kind(Kind::Text), text(t) {}
+  FormatArg(const char* t) : kind(Kind::Text), text(t) {}
+  FormatArg(const std::string& t) : kind(Kind::Text), text(t) {}
+  FormatArg(std::int32_t i) : kind(Kind::Integer), integer(i) {}
+  FormatArg(long double f) : kind(Kind::Float), number(f) {}
+  FormatArg(double f) : kind(Kind::Float), number(f) {}
+};
+
+// Arguments are taken in order; a directive without a matching argument of its kind prints nothing.
+std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
+
+// The decimal separator that %f uses: read once from the user's locale at start-up.
+void SetDecimalSeparator(char separator);
+char DecimalSeparator();

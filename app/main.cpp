@@ -1,0 +1,16 @@
+// Pliv: downloads one file over HTTP/1.0.
+#include "app/arguments.h"
+#include "app/errors.h"
+#include "app/format.h"
+#include "app/main_sequence.h"
+#include "platform/locale.h"
+#include "platform/process.h"
+
+int main(int argc, char** argv) {
+  platform::PrepareProcess();
+  SetDecimalSeparator(platform::LocaleDecimalSeparator());
+  return RunWithLastChanceHandler([&] {
+    LoadArguments(argc, argv);
+    return RunMainSequence();
+  });
+}

@@ -1,0 +1,26 @@
+#include "app/main_sequence.h"
+
+#include "app/arguments.h"
+#include "app/format.h"
+#include "app/output.h"
+#include "request/url.h"
+
+namespace {
+
+constexpr const char* kUsageSuffix = " http://www.example.com/youfolder/file.zip [localfilename]";
+
+}  // namespace
+
+int RunMainSequence() {
+  if (ArgumentCount() == 0) {
+    WriteLine(FileNamePart(ArgumentText(0)) + kUsageSuffix);
+    FlushOutput();
+    return 0;
+  }
+  DownloadRequest request;
+  SplitUrl(ArgumentText(1), request);
+  WriteLine(
+      FormatText("Downloading %s from %s on port %d", {request.LocalFileName, request.Host, request.Port}));
+  FlushOutput();
+  return 0;
+}

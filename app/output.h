@@ -1,0 +1,26 @@
+// Standard output: the one channel for the program's own text, buffered in 128 bytes.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+#include "platform/stdio.h"
+
+// Where the stream passes its bytes on. The program binds it lazily to the process's standard
+// output; tests bind it to a recorder of their own.
+struct OutputTarget {
+  platform::StdKind kind;
+  // Writes the bytes; false with the system's error number on failure.
+  bool (*write)(const char* data, std::size_t size, int& error);
+};
+
+// Appends text (one write statement). On a console the bytes are on the screen when it returns.
+void WriteOut(std::string_view text);
+// Appends text and CR LF (one write statement).
+void WriteLine(std::string_view text);
+// Passes the buffered bytes on now.
+void FlushOutput();
+// Binds the stream to a target, dropping anything still buffered for the previous one.
+void BindOutput(OutputTarget target);
+// True when the bound stream is a console; binds it first if needed.
+bool OutputIsConsole();

@@ -1,0 +1,24 @@
+// The process: its command line, its executable, its start and its end.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace platform {
+
+// Process-wide settings made once before anything else runs (a write to a closed pipe then
+// fails with an error instead of ending the process).
+void PrepareProcess();
+// The whole command line as one text where the system keeps it so; none where the shell
+// has already split it into argv.
+std::optional<std::string> CommandLineText();
+// The full path of the program's executable file.
+std::string ModulePath();
+// The byte after the character that starts at p (multi-byte characters of the code page whole).
+const char* NextChar(const char* p);
+// True when the byte at p is the first byte of a double-byte character of the code page.
+bool IsLeadByte(const char* p);
+// Ends the process at once with the exit code.
+[[noreturn]] void EndProcess(int code);
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// Standard handles: what standard output is, and raw writes to standard output and error.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+enum class StdKind { Console, File, Pipe, Unknown };
+
+// What the standard output handle is now (Unknown: not open or of no known type).
+StdKind StandardOutputKind();
+// Writes all bytes to standard output; false with the error number on failure.
+bool WriteStandardOutput(const char* data, std::size_t size, int& error);
+// Writes all bytes to standard error; failures are ignored (there is nowhere left to report).
+void WriteStandardError(const char* data, std::size_t size);
+// The error report's text as the console of standard error shows it (ANSI to OEM code page).
+std::string ToConsoleCodePage(std::string text);
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+// Standard handles on Windows.
+#include <windows.h>
+
+#include "platform/stdio.h"
+
+namespace platform {
+namespace {
+
+bool WriteAll(HANDLE handle, const char* data, std::size_t size, int& error) {
+  while (size > 0) {
+    DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr)) {
+      error = static_cast<int>(GetLastError());
+      return false;
+    }
+    if (written == 0) {
+      error = static_cast<int>(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+StdKind StandardOutputKind() {
+  HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return StdKind::Unknown;
+  switch (GetFileType(handle)) {
+    case FILE_TYPE_CHAR:
+      return StdKind::Console;
+    case FILE_TYPE_DISK:
+      return StdKind::File;
+    case FILE_TYPE_PIPE:
+      return StdKind::Pipe;
+    default:
+      return StdKind::Unknown;
+  }
+}
+
+bool WriteStandardOutput(const char* data, std::size_t size, int& error) {
+  return WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size, error);
+}
+
+void WriteStandardError(const char* data, std::size_t size) {
+  int ignored = 0;
+  WriteAll(GetStdHandle(STD_ERROR_HANDLE), data, size, ignored);
+}
+
+std::string ToConsoleCodePage(std::string text) {
+  if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+}  // namespace platform
