@@ -1,0 +1,180 @@
+// The output stream's buffering rule and FormatText's number formats.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/errors.h"
+#include "app/format.h"
+#include "app/output.h"
+
+namespace {
+
+std::vector<std::string> passes;  // each pass-on the stream made, in order
+int failWith = 0;                 // non-zero: the next pass-on fails with this error
+
+bool Record(const char* data, std::size_t size, int& error) {
+  if (failWith != 0) {
+    error = failWith;
+    return false;
+  }
+  passes.emplace_back(data, size);
+  return true;
+}
+
+void BindRecorder(platform::StdKind kind) {
+  passes.clear();
+  failWith = 0;
+  BindOutput({kind, &Record});
+}
+
+TEST(Output, ConsolePassesOnEveryStatement) {
+  BindRecorder(platform::StdKind::Console);
+  WriteOut("Connecting ...");
+  WriteLine("Fatal: x");
+  EXPECT_EQ(passes, (std::vector<std::string>{"Connecting ...", "Fatal: x\r\n"}));
+}
+
+TEST(Output, FileAndPipeWaitFor128BytesOrAFlush) {
+  for (auto kind : {platform::StdKind::File, platform::StdKind::Pipe}) {
+    BindRecorder(kind);
+    WriteOut(std::string(100, 'a'));
+    EXPECT_TRUE(passes.empty());
+    WriteOut(std::string(60, 'b'));  // fills the buffer at 128 bytes
+    ASSERT_EQ(passes.size(), 1u);
+    EXPECT_EQ(passes[0], std::string(100, 'a') + std::string(28, 'b'));
+    WriteLine("");
+    FlushOutput();
+    ASSERT_EQ(passes.size(), 2u);
+    EXPECT_EQ(passes[1], std::string(32, 'b') + "\r\n");
+  }
+}
+
+TEST(Output, LongTextPassesOnInWholeBuffers) {
+  BindRecorder(platform::StdKind::File);
+  WriteOut(std::string(300, 'x'));
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_EQ(passes[0].size(), 128u);
+  EXPECT_EQ(passes[1].size(), 128u);
+  FlushOutput();
+  EXPECT_EQ(passes.back().size(), 44u);
+}
+
+TEST(Output, FailedPassOnRaisesInOutError) {
+  struct Row {
+    int error;
+    const char* message;
+  } rows[] = {{2, "File not found"},     {3, "Invalid filename"}, {4, "Too many open files"},
+              {5, "File access denied"}, {28, "I/O error 28"},    {1005, "I/O error 1005"}};
+  for (const Row& row : rows) {
+    BindRecorder(platform::StdKind::Console);
+    failWith = row.error;
+    try {
+      WriteOut("x");
+      ADD_FAILURE() << "no error raised for " << row.error;
+    } catch (const UnhandledError& e) {
+      EXPECT_STREQ(e.className, "EInOutError");
+      EXPECT_EQ(e.message, row.message);
+    }
+  }
+}
+
+TEST(Output, NoUsableStandardOutputRaises105OnFirstWrite) {
+  BindRecorder(platform::StdKind::Unknown);
+  try {
+    WriteLine("banner");
+    ADD_FAILURE() << "no error raised";
+  } catch (const UnhandledError& e) {
+    EXPECT_EQ(e.message, "I/O error 105");
+  }
+}
+
+TEST(FormatText, Directives) {
+  SetDecimalSeparator('.');
+  struct Row {
+    std::string format;
+    std::initializer_list<FormatArg> args;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"Downloading %s from %s on port %d", {"f.zip", "h", 80}, "Downloading f.zip from h on port 80"},
+      {"Downloading %s from %s on port %d", {"", "h", -1}, "Downloading  from h on port -1"},
+      {"%d|%d|%d", {0, 2147483647, -2147483647 - 1}, "0|2147483647|-2147483648"},
+      {"(%f%%)", {100.0L}, "(100.00%)"},
+      {"100%% %x %", {}, "100% %x %"},
+      {"%s-%d", {"only"}, "only-"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(FormatText(row.format, row.args), row.expected) << row.format;
+}
+
+TEST(FormatText, FixedPointRounding) {
+  SetDecimalSeparator('.');
+  struct Row {
+    long double value;
+    const char* expected;
+  } rows[] = {
+      {0.125L, "0.13"},
+      {50, "50.00"},
+      {12.3456L, "12.35"},
+      {-0.004L, "0.00"},
+      {100, "100.00"},
+      {0.005L, "0.01"},
+      {0.0049L, "0.00"},
+      {0, "0.00"},
+      {-2.5L, "-2.50"},
+      {-0.005L, "-0.01"},
+      {9.995L, "10.00"},
+      {99.999L, "100.00"},
+      {0.5L, "0.50"},
+      {1e-30L, "0.00"},
+      {150, "150.00"},
+      {1234567.891L, "1234567.89"},
+      {1e20L, "100000000000000000000.00"},
+      {2147483647.0L, "2147483647.00"},
+      // Just below 0.005, but 0.005 at 18 significant digits: rounds up.
+      {0.0049999999999999999999L, "0.01"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(FormatText("%f", {row.value}), row.expected) << (double)row.value;
+}
+
+TEST(FormatText, LocaleSeparator) {
+  SetDecimalSeparator(',');
+  EXPECT_EQ(FormatText("%f", {2.5L}), "2,50");
+  EXPECT_EQ(FormatText("%d of %d (%f%%)", {15, 10, 150.0L}), "15 of 10 (150,00%)");
+  SetDecimalSeparator('.');
+}
+
+TEST(Errors, ReportLayout) {
+  struct Row {
+    UnhandledError error;
+    const char* expected;
+  } rows[] = {
+      {{"EConvertError", "'99999999999' is not a valid integer value", 0x1234ABCD},
+       "Exception EConvertError in module pliv.exe at 1234ABCD.\r\n'99999999999' is not a valid integer "
+       "value.\r\n"},
+      {{"EOutOfMemory", "Out of memory", 0x401000},
+       "Exception EOutOfMemory in module pliv.exe at 00401000.\r\n"
+       "Out of memory.\r\n"},
+      // Only the low 32 bits of a 64-bit address are shown.
+      {{"EInOutError", "Ends.", static_cast<std::uintptr_t>(0xABCD00000010ull)},
+       "Exception EInOutError in module pliv.exe at 00000010.\r\nEnds.\r\n"},
+      {{"E", "", 0}, "Exception E in module pliv.exe at 00000000.\r\n\r\n"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(UnhandledErrorReport(row.error, "pliv.exe"), row.expected);
+
+  std::string report = UnhandledErrorReport({"EConvertError", std::string(5000, '7'), 0}, "pliv");
+  EXPECT_EQ(report.size(), 1023u);
+}
+
+TEST(Errors, RaiseRecordsTheRaisingCode) {
+  try {
+    RaiseConvertError("12x");
+    ADD_FAILURE() << "no error raised";
+  } catch (const UnhandledError& e) {
+    EXPECT_STREQ(e.className, "EConvertError");
+    EXPECT_EQ(e.message, "'12x' is not a valid integer value");
+    EXPECT_NE(e.address, 0u);
+  }
+}
+
+}  // namespace
