@@ -1,0 +1,56 @@
+// Saving the body and the closing report.
+#include "app/fetch_and_save.h"
+
+#include <cstdint>
+
+#include "app/arguments.h"
+#include "app/format.h"
+#include "app/output.h"
+#include "platform/files.h"
+
+namespace {
+
+// Writes the body to name; false when the file could not be opened, written in full, cut or closed.
+// After a failed transfer nothing is written or cut, so an existing file keeps every byte (a missing
+// one is still created, empty). Otherwise the file is cut behind the body: a longer old file must
+// not keep its tail behind the new content.
+bool SaveContent(const std::string& name, const HttpResult& result) {
+  const platform::FileHandle file = platform::OpenForWriting(name);
+  if (file == platform::kNoFile) return false;
+  bool written = true;
+  if (result.Outcome != TransferOutcome::Failed) {
+    written = platform::WriteToFile(file, result.Content.data(), result.Content.size()) &&
+              platform::CutFileHere(file);
+  }
+  const bool closed = platform::CloseFile(file);
+  return written && closed;
+}
+
+}  // namespace
+
+int SaveAndReport(const HttpResult& result, const std::string& name) {
+  const bool saved = SaveContent(name, result);
+  // HttpGet keeps its texts below 2 GiB, so the count fits the 32-bit figure.
+  const auto received = static_cast<std::int32_t>(result.Content.size());
+  // The CR LF in front ends the status row the transfer left open.
+  WriteLine(FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name}));
+
+  if (result.Outcome == TransferOutcome::Incomplete) {
+    if (result.ContentLength > 0 && received < result.ContentLength) {
+      WriteLine(FormatText("Fatal: download incomplete, %d of %d bytes received",
+                           {received, result.ContentLength}));
+    } else {
+      WriteLine(FormatText("Fatal: connection broken after %d bytes", {received}));
+    }
+  }
+  if (!saved) WriteLine("Fatal: could not write " + name);
+
+  const bool complete = result.Outcome == TransferOutcome::Complete;
+  return complete && saved ? 0 : kExitNotDownloaded;
+}
+
+int FetchAndSave(const DownloadRequest& request) {
+  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
+  const std::string given = ArgumentText(2);
+  return SaveAndReport(result, given.empty() ? request.LocalFileName : given);
+}

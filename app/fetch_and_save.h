@@ -1,0 +1,18 @@
+// The last step of a run: the transfer, the local file and the closing report.
+#pragma once
+
+#include <string>
+
+#include "net/http_get.h"
+#include "request/url.h"
+
+// The exit code of a run whose download failed, stopped short or could not be saved.
+inline constexpr int kExitNotDownloaded = 2;
+
+// Fetches the request's resource, saves it under argument 2 or else the derived name, and
+// prints the closing line. Returns the exit code: 0 when the whole body is in the file.
+int FetchAndSave(const DownloadRequest& request);
+
+// Saves a transfer's result under name and prints the closing line, then a "Fatal: " line for
+// an incomplete body or a file that could not be written. Returns the exit code.
+int SaveAndReport(const HttpResult& result, const std::string& name);

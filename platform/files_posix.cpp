@@ -1,0 +1,52 @@
+// The output file on POSIX: a file descriptor.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include "platform/files.h"
+
+namespace platform {
+
+FileHandle OpenForWriting(const std::string& name) {
+  // Mode 0666 under the user's umask, as for any file a program creates.
+  int fd;
+  do {
+    fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EINTR);
+  return fd < 0 ? kNoFile : fd;
+}
+
+bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
+  // write may take fewer bytes than asked (signals, pipes, very large sizes): go on until all are out.
+  while (size > 0) {
+    ssize_t n = ::write(static_cast<int>(file), data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool CutFileHere(FileHandle file) {
+  const int fd = static_cast<int>(file);
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return false;
+  // Devices and pipes (a name such as /dev/null) have no length to cut: no old tail stays there.
+  if (!S_ISREG(st.st_mode)) return true;
+  const off_t position = ::lseek(fd, 0, SEEK_CUR);
+  return position >= 0 && ::ftruncate(fd, position) == 0;
+}
+
+bool CloseFile(FileHandle file) {
+  // A failed close can mean data never reached the disk (NFS, quota); EINTR leaves the descriptor
+  // closed on Linux, so it is not retried.
+  return ::close(static_cast<int>(file)) == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,114 @@
+// Saving a transfer's result: the file afterwards, the closing report and the exit code.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "app/fetch_and_save.h"
+#include "tests/unit/net_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Outcome = TransferOutcome;
+
+std::optional<std::string> ReadFile(const fs::path& path) {
+  if (!fs::is_regular_file(path)) return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+enum class Target { File, Directory, EmptyName };
+
+struct SaveCase {
+  const char* what;
+  std::optional<std::string> before;  // the file before the run; none: missing
+  HttpResult result;
+  std::string output;  // {name} stands for the name used
+  int exitCode;
+  std::optional<std::string> after;  // none: no regular file there afterwards
+  Target target = Target::File;
+};
+
+HttpResult Result(Outcome outcome, std::string content, int length = -1, bool receiveError = false) {
+  return HttpResult{std::move(content), outcome, length, receiveError};
+}
+
+const std::string kOld = "old content, longer than the new one";
+
+const SaveCase kCases[] = {
+    {"complete into a new file", std::nullopt, Result(Outcome::Complete, "hello"),
+     "\r\n\t5 byte(s) downloaded -> {name}\r\n", 0, "hello"},
+    {"a longer old file loses its tail", kOld, Result(Outcome::Complete, "new", 3),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "new"},
+    {"an empty body empties the old file", kOld, Result(Outcome::Complete, ""),
+     "\r\n\t0 byte(s) downloaded -> {name}\r\n", 0, ""},
+    {"binary bytes pass unchanged", std::nullopt, Result(Outcome::Complete, std::string("\0\r\n\x1a\xff", 5)),
+     "\r\n\t5 byte(s) downloaded -> {name}\r\n", 0, std::string("\0\r\n\x1a\xff", 5)},
+    {"a failed transfer leaves the old file alone", kOld, Result(Outcome::Failed, ""),
+     "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, kOld},
+    {"a failed transfer still creates a missing file", std::nullopt, Result(Outcome::Failed, ""),
+     "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, ""},
+    {"short of the declared length", kOld, Result(Outcome::Incomplete, "abcd", 10),
+     "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 4 of 10 bytes received\r\n", 2,
+     "abcd"},
+    {"receive error without a length", std::nullopt, Result(Outcome::Incomplete, "abc", -1, true),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: connection broken after 3 bytes\r\n", 2, "abc"},
+    {"receive error after the whole declared length", std::nullopt,
+     Result(Outcome::Incomplete, "abc", 3, true),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: connection broken after 3 bytes\r\n", 2, "abc"},
+    {"a directory cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}\r\n", 2, std::nullopt,
+     Target::Directory},
+    {"an empty name cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
+     "\r\n\t3 byte(s) downloaded -> \r\nFatal: could not write \r\n", 2, std::nullopt, Target::EmptyName},
+    {"incomplete and not written: both, transfer first", std::nullopt, Result(Outcome::Incomplete, "ab", 5),
+     "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
+     "Fatal: could not write \r\n",
+     2, std::nullopt, Target::EmptyName},
+};
+
+class SaveAndReportTest : public testing::TestWithParam<SaveCase> {};
+
+TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
+  const SaveCase& c = GetParam();
+  // ctest runs the cases side by side: each gets a folder named after itself.
+  std::string folder =
+      std::string("pliv-save-") + testing::UnitTest::GetInstance()->current_test_info()->name();
+  for (char& ch : folder)
+    if (ch == '/') ch = '-';
+  const fs::path dir = fs::temp_directory_path() / folder;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const fs::path file = dir / "saved.bin";
+  if (c.target == Target::Directory) fs::create_directory(file);
+  if (c.before) WriteFile(file, *c.before);
+  const std::string name = c.target == Target::EmptyName ? "" : file.string();
+
+  net_test::RecordedOutput output;
+  const int exitCode = SaveAndReport(c.result, name);
+
+  EXPECT_EQ(output.Text(), Replace(c.output, "{name}", name)) << c.what;
+  EXPECT_EQ(exitCode, c.exitCode) << c.what;
+  EXPECT_EQ(ReadFile(file), c.after) << c.what;
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SaveAndReportTest, testing::ValuesIn(kCases));
+
+}  // namespace
