@@ -1,6 +1,7 @@
 #include "app/main_sequence.h"
 
 #include "app/arguments.h"
+#include "app/fetch_and_save.h"
 #include "app/format.h"
 #include "app/output.h"
 #include "request/url.h"
@@ -21,6 +22,8 @@ int RunMainSequence() {
   SplitUrl(ArgumentText(1), request);
   WriteLine(
       FormatText("Downloading %s from %s on port %d", {request.LocalFileName, request.Host, request.Port}));
+  const int exitCode = FetchAndSave(request);
+  // What is still buffered reaches a file or pipe at the end of the run, inside the handler.
   FlushOutput();
-  return 0;
+  return exitCode;
 }
