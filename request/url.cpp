@@ -1,0 +1,52 @@
+// Splitting the URL into the request. Plain cuts in a fixed order, not a URL grammar: the order
+// decides how unusual inputs come out.
+#include "request/url.h"
+
+#include <algorithm>
+
+#include "request/parse_int.h"
+#include "request/text.h"
+
+void SplitUrl(std::string_view url, DownloadRequest& request) {
+  std::string rest(url);
+
+  // Any scheme is dropped; without "://" the text is taken as host and path already.
+  CutToken(rest, "://");
+
+  std::string host;
+  if (rest.find('/') != std::string::npos) {
+    host = CutToken(rest, "/");
+  } else {
+    host = rest;
+    rest.clear();
+  }
+
+  const std::size_t at = host.find('@');
+  if (at != std::string::npos) host.erase(0, at + 1);
+
+  std::int32_t port = 80;
+  const std::size_t colon = host.find(':');
+  if (colon != std::string::npos) {
+    if (!TryParseInt(std::string_view(host).substr(colon + 1), port)) port = 80;
+    host = TrimBlanks(std::string_view(host).substr(0, colon));
+  }
+
+  request.Host = host;
+  request.Port = port;
+  request.RemotePath = "/" + rest;
+  request.LocalFileName = FileNamePart(request.RemotePath);
+}
+
+std::string FileNamePart(std::string_view path) {
+  std::string text(path);
+  std::replace(text.begin(), text.end(), '/', '\\');
+
+  // Walk whole characters, so the second byte of a double-byte character is never taken for
+  // a separator.
+  const char* const end = text.data() + text.size();
+  const char* start = text.data();
+  for (const char* p = text.data(); p < end; p = NextCharIn(p, end)) {
+    if (*p == '\\' || *p == ':') start = p + 1;
+  }
+  return std::string(start, end);
+}
