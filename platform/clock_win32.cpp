@@ -1,0 +1,12 @@
+// The millisecond clock on Windows.
+#include <windows.h>
+
+#include "platform/clock.h"
+
+namespace platform {
+
+std::uint32_t TickCount() {
+  return static_cast<std::uint32_t>(GetTickCount());
+}
+
+}  // namespace platform

@@ -1,0 +1,64 @@
+// IPv4 TCP sockets on Windows: Windows Sockets 1.1 calls.
+#include <winsock2.h>
+
+#include <cstring>
+
+#include "platform/sockets.h"
+
+namespace platform {
+
+bool StartSockets() {
+  WSADATA data;
+  return WSAStartup(0x0101, &data) == 0;
+}
+
+SocketHandle CreateTcpSocket() {
+  const protoent* entry = getprotobyname("tcp");
+  int protocol = entry ? entry->p_proto : IPPROTO_TCP;
+  SOCKET s = socket(AF_INET, SOCK_STREAM, protocol);
+  return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+}
+
+bool ConvertAddress(const std::string& text, std::uint32_t& address) {
+  unsigned long value = inet_addr(text.c_str());
+  if (value == INADDR_NONE) return false;
+  address = static_cast<std::uint32_t>(value);
+  return true;
+}
+
+std::string LookupHostAddress(const std::string& name) {
+  const hostent* entry = gethostbyname(name.c_str());
+  if (!entry || entry->h_addrtype != AF_INET || !entry->h_addr_list || !entry->h_addr_list[0]) return {};
+  in_addr address;
+  std::memcpy(&address, entry->h_addr_list[0], sizeof address);
+  const char* text = inet_ntoa(address);
+  return text ? text : "";
+}
+
+bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t port) {
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(port);
+  target.sin_addr.s_addr = address;
+  return connect(static_cast<SOCKET>(socket), reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
+}
+
+int SendBytes(SocketHandle socket, const char* data, int size) {
+  int n = send(static_cast<SOCKET>(socket), data, size, 0);
+  return n == SOCKET_ERROR ? -1 : n;
+}
+
+int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
+  int n = recv(static_cast<SOCKET>(socket), buffer, size, 0);
+  return n == SOCKET_ERROR ? -1 : n;
+}
+
+void ShutdownSending(SocketHandle socket) {
+  shutdown(static_cast<SOCKET>(socket), SD_SEND);
+}
+
+void CloseSocket(SocketHandle socket) {
+  closesocket(static_cast<SOCKET>(socket));
+}
+
+}  // namespace platform
