@@ -1,0 +1,104 @@
+// The request bytes and the processing of the response.
+#include "net/exchange.h"
+
+#include <algorithm>
+#include <new>
+
+#include "app/errors.h"
+#include "app/output.h"
+#include "net/headers.h"
+#include "net/progress.h"
+#include "request/parse_int.h"
+#include "request/text.h"
+#include "ui/status.h"
+
+namespace {
+
+constexpr int kBlockSize = 1024;
+// A declared length is trusted for the first allocation only up to here, so that a lying
+// header cannot make us reserve gigabytes up front.
+constexpr std::size_t kMaxReserve = 64u * 1024 * 1024;
+constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+
+void AppendBlock(std::string& text, const char* data, int count, std::size_t limit) {
+  if (static_cast<std::size_t>(count) > limit - text.size()) RaiseOutOfMemory();
+  try {
+    text.append(data, static_cast<std::size_t>(count));
+  } catch (const std::bad_alloc&) {
+    RaiseOutOfMemory();
+  }
+}
+
+}  // namespace
+
+std::string RequestText(std::string_view remotePath) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string request = "GET ";
+  request.reserve(remotePath.size() + 80);
+  for (char c : remotePath) {
+    auto byte = static_cast<unsigned char>(c);
+    if (byte <= 32 || byte == 127) {
+      request += '%';
+      request += kHex[byte >> 4];
+      request += kHex[byte & 15];
+    } else {
+      request += c;
+    }
+  }
+  request += " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
+  return request;
+}
+
+HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::size_t lengthLimit) {
+  HttpResult result;
+  char block[kBlockSize];
+
+  // Header phase. Only the new bytes and the three before them can complete the terminator,
+  // so each search starts there and the whole buffer is never scanned again.
+  std::string header;
+  std::size_t headerEnd = std::string::npos;
+  for (;;) {
+    int n = receive(block, kBlockSize);
+    if (n <= 0) break;
+    std::size_t searchFrom = header.size() >= 3 ? header.size() - 3 : 0;
+    AppendBlock(header, block, n, lengthLimit);
+    headerEnd = header.find(kHeaderEnd, searchFrom);
+    if (headerEnd != std::string::npos) break;
+  }
+  if (headerEnd == std::string::npos) {
+    // Without the end of the headers nothing received can be told apart from a header, so
+    // none of it is body.
+    WriteLine("Fatal: connection closed before the end of the headers");
+    return result;
+  }
+
+  std::uint32_t startTick = clock();
+  std::string value = GetHeaderValue("Content-Length", std::string_view(header).substr(0, headerEnd));
+  result.ContentLength = !value.empty() && IsAllDigits(value) ? ParseInt(value) : -1;
+
+  std::string& content = result.Content;
+  std::size_t firstBytes = header.size() - headerEnd - kHeaderEnd.size();
+  if (result.ContentLength > 0)
+    content.reserve(
+        std::max(firstBytes, std::min(static_cast<std::size_t>(result.ContentLength), kMaxReserve)));
+  content.assign(header, headerEnd + kHeaderEnd.size());
+  std::string().swap(header);
+
+  // Body phase: a progress line after every receive, the last one included, so the final
+  // line shows the final count.
+  int n;
+  do {
+    n = receive(block, kBlockSize);
+    if (n > 0) AppendBlock(content, block, n, lengthLimit);
+    ShowStatus(
+        ProgressText(static_cast<std::int32_t>(content.size()), result.ContentLength, clock() - startTick));
+  } while (n > 0);
+
+  result.ReceiveError = n < 0;
+  std::size_t declared = result.ContentLength > 0 ? static_cast<std::size_t>(result.ContentLength) : 0;
+  if (declared > 0 && content.size() > declared) content.resize(declared);
+  bool shortOfDeclared = declared > 0 && content.size() < declared;
+  result.Outcome =
+      result.ReceiveError || shortOfDeclared ? TransferOutcome::Incomplete : TransferOutcome::Complete;
+  return result;
+}
