@@ -1,0 +1,459 @@
+// The transfer without sockets: request bytes, header lookup, progress line, and the
+// processing of a response fed block by block with a fake clock.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/errors.h"
+#include "app/format.h"
+#include "net/exchange.h"
+#include "net/headers.h"
+#include "net/progress.h"
+#include "net/resolve.h"
+#include "tests/unit/net_support.h"
+
+namespace {
+
+using namespace std::string_literals;
+using net_test::RecordedOutput;
+
+const std::string kFixedHeaders = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
+
+TEST(RequestText, EscapesControlBytesOnly) {
+  struct Row {
+    std::string path, line;
+  } rows[] = {
+      {"/", "/"},
+      {"/d/f.zip", "/d/f.zip"},
+      {"/a b", "/a%20b"},
+      {"/x\r\nHost: evil", "/x%0D%0AHost:%20evil"},
+      {"/\t\x1f\x7f"s + '\0', "/%09%1F%7F%00"},
+      {"/%41%zz?q=1/2#f\\", "/%41%zz?q=1/2#f\\"},  // "%" and everything printable as typed
+      {"/\x80\xff\x21", "/\x80\xff!"},             // bytes above 127 as typed
+  };
+  for (const Row& row : rows) EXPECT_EQ(RequestText(row.path), "GET " + row.line + kFixedHeaders) << row.line;
+}
+
+TEST(IsAddressText, SevenBytesOfDigitsAndPoints) {
+  struct Row {
+    const char* host;
+    bool address;
+  } rows[] = {
+      {"127.0.0.1", true},    {"192.168.001.010", true}, {"1234567", true},    {".......", true},
+      {"1.2.3.4.5.6", true},  {"123456", false},         {"1.2.3", false},     {"", false},
+      {"10.0.0.a", false},    {"my.host", false},        {"localhost", false}, {" 10.0.0.1", false},
+      {"10.0.0.1:80", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsAddressText(row.host), row.address) << row.host;
+}
+
+TEST(GetHeaderValue, MatchesTheWholeFieldNameIgnoringCase) {
+  struct Row {
+    std::string header, value;
+  } rows[] = {
+      {"HTTP/1.0 200 OK\r\nContent-Length: 10", "10"},
+      {"HTTP/1.0 200 OK\r\ncontent-length:   42  ", "42"},
+      {"CONTENT-LENGTH:\t9\t\r\nServer: x", "9"},
+      {"Content-Length : 8", "8"},
+      {"X-Content-Length-Note: 5\r\nContent-Length: 7", "7"},
+      {"Vary: Content-Length\r\nContent-Length: 7", "7"},
+      {"HTTP/1.0 200 Content-Length: 3", ""},  // the status line has no field name
+      {"Content-Length: 1\r\nContent-Length: 2", "1"},
+      {"Content-Length: 1:2", "1:2"},
+      {"Content-Length:", ""},
+      {"Content-Length", ""},
+      {"Content-Lengthy: 4\r\nContent-Lengt: 5", ""},
+      {"\r\n  Content-Length: 3  \r\n", "3"},
+      {"", ""},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(GetHeaderValue("Content-Length", row.header), row.value) << row.header;
+  EXPECT_EQ(GetHeaderValue("server", "A: 1\r\nSERVER:  pliv test \r\nB: 2"), "pliv test");
+}
+
+TEST(ProgressText, BothFormsByteForByte) {
+  struct Row {
+    std::int32_t received, length;
+    std::uint32_t elapsed;
+    const char* text;
+  } rows[] = {
+      {10, 10, 0, "Downloading 10 of 10 (100.00%) Speed 10.00 Kb/s 0.00 seconds passed"},
+      {15, 10, 999, "Downloading 15 of 10 (150.00%) Speed 0.02 Kb/s 1.00 seconds passed"},
+      {1, 3, 2, "Downloading 1 of 3 (33.33%) Speed 0.33 Kb/s 0.00 seconds passed"},
+      {2, 3, 5, "Downloading 2 of 3 (66.67%) Speed 0.33 Kb/s 0.01 seconds passed"},
+      {1024, 2048, 0, "Downloading 1024 of 2048 (50.00%) Speed 1024.00 Kb/s 0.00 seconds passed"},
+      {0, 5, 0, "Downloading 0 of 5 (0.00%) Speed 0.00 Kb/s 0.00 seconds passed"},
+      {2147483647, 2147483647, 1000,
+       "Downloading 2147483647 of 2147483647 (100.00%) Speed 2145338.31 Kb/s 1.00 seconds passed"},
+      // The largest tick difference: + 1 must not wrap to a division by zero.
+      {100, 200, 4294967295u, "Downloading 100 of 200 (50.00%) Speed 0.00 Kb/s 4294967.30 seconds passed"},
+      {7, -1, 5, "Downloading 7 of UnKnown Size"},
+      {0, 0, 9, "Downloading 0 of UnKnown Size"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(ProgressText(row.received, row.length, row.elapsed), row.text);
+
+  char saved = DecimalSeparator();
+  SetDecimalSeparator(',');
+  EXPECT_EQ(ProgressText(1, 2, 1500), "Downloading 1 of 2 (50,00%) Speed 0,00 Kb/s 1,50 seconds passed");
+  SetDecimalSeparator(saved);
+}
+
+// A response fed from a list of blocks; each receive hands over at most `piece` bytes.
+struct FakeSource {
+  std::vector<std::string> blocks;
+  bool endWithError = false;
+  std::size_t piece = 1024;
+  std::size_t next = 0, offset = 0;
+  int calls = 0;
+
+  int Receive(char* buffer, int size) {
+    ++calls;
+    if (next == blocks.size()) return endWithError ? -1 : 0;
+    const std::string& block = blocks[next];
+    std::size_t n = std::min({block.size() - offset, piece, static_cast<std::size_t>(size)});
+    std::copy_n(block.data() + offset, n, buffer);
+    offset += n;
+    if (offset == block.size()) ++next, offset = 0;
+    return static_cast<int>(n);
+  }
+};
+
+// Every reading advances the clock by 250 ms; the first one is the start tick.
+HttpResult Receive(FakeSource& source, std::uint32_t firstTick = 1000, std::size_t limit = kMaxTextLength) {
+  std::uint32_t tick = firstTick - 250;
+  return ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
+                         [&] { return tick += 250; }, limit);
+}
+
+const std::string kFatalHeaders = "Fatal: connection closed before the end of the headers\r\n";
+
+TEST(ReceiveResponse, HeaderAndBodyCases) {
+  const TransferOutcome kFailed = TransferOutcome::Failed, kIncomplete = TransferOutcome::Incomplete,
+                        kComplete = TransferOutcome::Complete;
+  struct Row {
+    const char* name;
+    std::vector<std::string> blocks;
+    bool endWithError;
+    std::size_t piece;
+    std::string content;
+    TransferOutcome outcome;
+    std::int32_t length;
+    bool receiveError;
+    std::string output;
+  } rows[] = {
+      {"ten of ten in one block",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
+       false,
+       1024,
+       "0123456789",
+       kComplete,
+       10,
+       false,
+       "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed"},
+      {"fifteen of ten is cut",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789ABCDE"},
+       false,
+       1024,
+       "0123456789",
+       kComplete,
+       10,
+       false,
+       "Downloading 15 of 10 (150.00%) Speed 0.06 Kb/s 0.25 seconds passed"},
+      {"lower-case name, blanks around 42",
+       {"HTTP/1.0 200 OK\r\ncontent-length:  42  \r\n\r\n", std::string(42, 'x')},
+       false,
+       1024,
+       std::string(42, 'x'),
+       kComplete,
+       42,
+       false,
+       "Downloading 42 of 42 (100.00%) Speed 0.17 Kb/s 0.25 seconds passed"
+       "Downloading 42 of 42 (100.00%) Speed 0.08 Kb/s 0.50 seconds passed"},
+      {"42abc is unknown",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 42abc\r\n\r\nhello"},
+       false,
+       1024,
+       "hello",
+       kComplete,
+       -1,
+       false,
+       "Downloading 5 of UnKnown Size"},
+      {"-1 is unknown",
+       {"HTTP/1.0 200 OK\r\nContent-Length: -1\r\n\r\nhello"},
+       false,
+       1024,
+       "hello",
+       kComplete,
+       -1,
+       false,
+       "Downloading 5 of UnKnown Size"},
+      {"0 is unknown and cuts nothing",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nhello"},
+       false,
+       1024,
+       "hello",
+       kComplete,
+       0,
+       false,
+       "Downloading 5 of UnKnown Size"},
+      {"no length: everything until close",
+       {"HTTP/1.0 200 OK\r\n\r\nab", "cd"},
+       false,
+       1024,
+       "abcd",
+       kComplete,
+       -1,
+       false,
+       "Downloading 4 of UnKnown Size"
+       "Downloading 4 of UnKnown Size"},
+      {"leading zeros convert",
+       {"Content-Length: 0000000000000000000003\r\n\r\nabcd"},
+       false,
+       1024,
+       "abc",
+       kComplete,
+       3,
+       false,
+       "Downloading 4 of 3 (133.33%) Speed 0.02 Kb/s 0.25 seconds passed"},
+      {"first of two lengths wins",
+       {"Content-Length: 2\r\nContent-Length: 4\r\n\r\nabcd"},
+       false,
+       1024,
+       "ab",
+       kComplete,
+       2,
+       false,
+       "Downloading 4 of 2 (200.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
+      {"terminator split 3+1",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r", "\nabc"},
+       false,
+       1024,
+       "abc",
+       kComplete,
+       3,
+       false,
+       "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
+      {"terminator split 2+2",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n", "\r\nabc"},
+       false,
+       1024,
+       "abc",
+       kComplete,
+       3,
+       false,
+       "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
+      {"terminator split 1+1+1+1",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 3\r", "\n", "\r", "\nabc"},
+       false,
+       1024,
+       "abc",
+       kComplete,
+       3,
+       false,
+       "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
+      {"header longer than a block",
+       {"HTTP/1.0 200 OK\r\nX-Pad: " + std::string(3000, 'p') + "\r\nContent-Length: 2\r\n\r\nxyz"},
+       false,
+       1024,
+       "xy",
+       kComplete,
+       2,
+       false,
+       "Downloading 3 of 2 (150.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
+      {"a name inside another field is not the length",
+       {"HTTP/1.0 200 OK\r\nX-Content-Length-Note: 5\r\nVary: Content-Length\r\nContent-Length: "
+        "7\r\n\r\n123456789"},
+       false,
+       1024,
+       "1234567",
+       kComplete,
+       7,
+       false,
+       "Downloading 9 of 7 (128.57%) Speed 0.04 Kb/s 0.25 seconds passed"},
+      {"the status line is not a field",
+       {"HTTP/1.0 200 Content-Length: 3\r\n\r\nhello"},
+       false,
+       1024,
+       "hello",
+       kComplete,
+       -1,
+       false,
+       "Downloading 5 of UnKnown Size"},
+      {"a terminator in the body stays body",
+       {"HTTP/1.0 200 OK\r\n\r\nab\r\n\r\ncd"},
+       false,
+       1024,
+       "ab\r\n\r\ncd",
+       kComplete,
+       -1,
+       false,
+       "Downloading 8 of UnKnown Size"},
+      {"one byte at a time",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"},
+       false,
+       1,
+       "hello",
+       kComplete,
+       5,
+       false,
+       "Downloading 1 of 5 (20.00%) Speed 0.00 Kb/s 0.25 seconds passed"
+       "Downloading 2 of 5 (40.00%) Speed 0.00 Kb/s 0.50 seconds passed"
+       "Downloading 3 of 5 (60.00%) Speed 0.00 Kb/s 0.75 seconds passed"
+       "Downloading 4 of 5 (80.00%) Speed 0.00 Kb/s 1.00 seconds passed"
+       "Downloading 5 of 5 (100.00%) Speed 0.00 Kb/s 1.25 seconds passed"
+       "Downloading 5 of 5 (100.00%) Speed 0.00 Kb/s 1.50 seconds passed"},
+      {"declared 0, empty body",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"},
+       false,
+       1024,
+       "",
+       kComplete,
+       0,
+       false,
+       "Downloading 0 of UnKnown Size"},
+      // Ends before the header block does: nothing of it is body.
+      {"closed inside the headers",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n12345"},
+       false,
+       1024,
+       "",
+       kFailed,
+       -1,
+       false,
+       kFatalHeaders},
+      {"error inside the headers",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n12345"},
+       true,
+       1024,
+       "",
+       kFailed,
+       -1,
+       false,
+       kFatalHeaders},
+      {"three of the four terminator bytes",
+       {"HTTP/1.0 200 OK\r\n\r"},
+       false,
+       1024,
+       "",
+       kFailed,
+       -1,
+       false,
+       kFatalHeaders},
+      {"nothing at all", {}, false, 1024, "", kFailed, -1, false, kFatalHeaders},
+      // The body phase ends early.
+      {"receive error in the body",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234"},
+       true,
+       1024,
+       "01234",
+       kIncomplete,
+       10,
+       true,
+       "Downloading 5 of 10 (50.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
+      {"closed short of the declared length",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234"},
+       false,
+       1024,
+       "01234",
+       kIncomplete,
+       10,
+       false,
+       "Downloading 5 of 10 (50.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
+      {"declared but nothing came",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n"},
+       false,
+       1024,
+       "",
+       kIncomplete,
+       5,
+       false,
+       "Downloading 0 of 5 (0.00%) Speed 0.00 Kb/s 0.25 seconds passed"},
+      {"receive error after the whole declared length",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
+       true,
+       1024,
+       "0123456789",
+       kIncomplete,
+       10,
+       true,
+       "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed"},
+      {"receive error, unknown length",
+       {"HTTP/1.0 200 OK\r\n\r\nab"},
+       true,
+       1024,
+       "ab",
+       kIncomplete,
+       -1,
+       true,
+       "Downloading 2 of UnKnown Size"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RecordedOutput output;
+    FakeSource source{row.blocks, row.endWithError, row.piece};
+    HttpResult result = Receive(source);
+    EXPECT_EQ(result.Content, row.content);
+    EXPECT_EQ(result.Outcome, row.outcome);
+    EXPECT_EQ(result.ContentLength, row.length);
+    EXPECT_EQ(result.ReceiveError, row.receiveError);
+    EXPECT_EQ(output.Text(), row.output);
+    EXPECT_EQ(source.next, row.blocks.size()) << "stopped receiving before the end";
+  }
+}
+
+TEST(ReceiveResponse, ElapsedTimeWrapsWithTheTickCount) {
+  RecordedOutput output;
+  FakeSource source{{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"}};
+  Receive(source, 0xFFFFFFF0u);  // the next reading is past 2^32
+  EXPECT_EQ(output.Text(), "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed");
+}
+
+TEST(ReceiveResponse, LengthBeyond32BitsIsAConvertError) {
+  RecordedOutput output;
+  FakeSource source{{"HTTP/1.0 200 OK\r\nContent-Length: 2147483648\r\n\r\nabc"}};
+  try {
+    Receive(source);
+    FAIL() << "no error raised";
+  } catch (const UnhandledError& error) {
+    EXPECT_STREQ(error.className, "EConvertError");
+    EXPECT_EQ(error.message, "'2147483648' is not a valid integer value");
+  }
+}
+
+TEST(ReceiveResponse, LyingLengthDoesNotReserveItAll) {
+  RecordedOutput output;
+  FakeSource source{{"HTTP/1.0 200 OK\r\nContent-Length: 2147483647\r\n\r\nabc"}};
+  HttpResult result = Receive(source);
+  EXPECT_EQ(result.Content, "abc");
+  EXPECT_EQ(result.Outcome, TransferOutcome::Incomplete);
+  EXPECT_LE(result.Content.capacity(), 64u * 1024 * 1024 + 1024);
+}
+
+TEST(ReceiveResponse, BuffersPastTheLengthLimitAreOutOfMemory) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> blocks;
+    bool raises;
+  } rows[] = {
+      {"header of exactly the limit", {std::string(60, 'h') + "\r\n\r\n"}, false},
+      {"header one past the limit", {std::string(61, 'h'), "\r\n\r\n"}, true},
+      {"body of exactly the limit", {"A: b\r\n\r\n", std::string(64, 'b')}, false},
+      {"body one past the limit", {"A: b\r\n\r\n", std::string(64, 'b'), "b"}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RecordedOutput output;
+    FakeSource source{row.blocks};
+    try {
+      Receive(source, 1000, 64);
+      EXPECT_FALSE(row.raises);
+    } catch (const UnhandledError& error) {
+      EXPECT_TRUE(row.raises);
+      EXPECT_STREQ(error.className, "EOutOfMemory");
+    }
+  }
+}
+
+}  // namespace
