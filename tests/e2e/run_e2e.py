@@ -1,0 +1,462 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the pliv program: each case runs the built program against a server on
+127.0.0.1 and checks standard output byte for byte, standard error, the exit code and every file
+in the folder the program ran in.
+
+  run_e2e.py --pliv COMMAND --server PATH [--filter TEXT]
+
+COMMAND runs the program, e.g. build/default/pliv or "wine64 build/mingw-x64/pliv.exe".
+PATH is the scripted_server program. The servers: scripted_server with a script per case,
+python3's http.server and nginx over files generated here. Ends with "N passed, N failed".
+"""
+
+import argparse
+import dataclasses
+import hashlib
+import http.client
+import os
+import random
+import re
+import shlex
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+TITLE = "Pliv Version 1.0 - download file from web"
+REQUEST = b"GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n"
+RUN_TIMEOUT = 120
+
+
+class Untouched:
+    """The file holds what it held before the run."""
+
+
+class ServedBody:
+    """The file holds the body the real server sends for this path (as http.client reads it)."""
+
+    def __init__(self, path):
+        self.path = path
+
+
+@dataclasses.dataclass
+class Case:
+    name: str
+    args: list  # "{url}" stands for http://127.0.0.1:PORT
+    stdout: str  # template, see Expect
+    exit: int = 0
+    files: dict = dataclasses.field(default_factory=dict)  # the folder afterwards: name -> bytes
+    before: dict = dataclasses.field(default_factory=dict)  # the folder before: name -> bytes
+    server: str = "script"  # script, refused (nothing listens), python, nginx
+    script: list = dataclasses.field(default_factory=list)
+    stderr: str = ""
+    request: bytes = None  # the request bytes the server must have received
+    early_output: bool = False  # some output must reach the pipe long before the end
+
+
+def response(body, length=None):
+    """A script that answers with a status line, an optional Content-Length and the body."""
+    header = "HTTP/1.0 200 OK\\r\\n"
+    if length is not None:
+        header += "Content-Length: %s\\r\\n" % length
+    return ["send " + header + "\\r\\n" + body, "close"]
+
+
+PROGRESS_10 = "Downloading 10 of 10 (100.00%) Speed {#} Kb/s {#} seconds passed"
+STATUS = "Connecting ...Sending headers ...Getting headers ..."
+
+
+def announced(name):
+    return "{banner}Downloading %s from 127.0.0.1 on port {port}\r\n" % name
+
+
+def closing(count, name):
+    return "\r\n\t%d byte(s) downloaded -> %s\r\n" % (count, name)
+
+
+def pattern(count):
+    """The scripted server's pattern bytes: the byte at offset i is (i * 7 + 3) mod 251."""
+    return bytes((i % 251 * 7 + 3) % 251 for i in range(count))
+
+
+TEN = "0123456789"
+OLD = b"an older and much longer file that was there before the run\r\n" * 4
+
+SCRIPTED_CASES = [
+    Case("usage line without arguments", [], "{banner}{exe} http://www.example.com/youfolder/file.zip"
+         " [localfilename]\r\n", server="refused"),
+    Case("declared length, one block", ["{url}/d/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         files={"f.txt": TEN.encode()}, script=response(TEN, 10), request=REQUEST % b"/d/f.txt"),
+    Case("argument 2 names the file, the announcement the derived name", ["{url}/d/f.txt", "other.bin"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "other.bin"),
+         files={"other.bin": TEN.encode()}, script=response(TEN, 10)),
+    Case("empty quotes after the URL are no argument 2", ["{url}/f.txt", ""],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         files={"f.txt": TEN.encode()}, script=response(TEN, 10)),
+    Case("empty quotes before the URL are skipped", ["", "{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         files={"f.txt": TEN.encode()}, script=response(TEN, 10)),
+    Case("N bytes in many blocks end with the closing line", ["{url}/n.bin"],
+         announced("n.bin") + STATUS + "{any}Downloading 5000 of UnKnown Size" + closing(5000, "n.bin"),
+         files={"n.bin": pattern(5000)},
+         script=["send HTTP/1.0 200 OK\\r\\n\\r\\n", "drip 700", "pattern 5000", "close"]),
+    Case("more than declared is cut", ["{url}/f"],
+         announced("f") + STATUS + "Downloading 15 of 10 (150.00%) Speed {#} Kb/s {#} seconds passed"
+         + closing(10, "f"), files={"f": TEN.encode()}, script=response(TEN + "abcde", 10)),
+    Case("leading zeros of a length do not count", ["{url}/f"],
+         announced("f") + STATUS + PROGRESS_10 + closing(10, "f"),
+         files={"f": TEN.encode()}, script=response(TEN, "000000000000000000010")),
+    Case("an existing longer file is cut to the body", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()}, script=response(TEN, 10)),
+    Case("an empty body empties an existing file", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "Downloading 0 of UnKnown Size" + closing(0, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": b""}, script=response("")),
+    Case("a refused connection leaves an existing file alone", ["{url}/f.txt"],
+         announced("f.txt") + "Connecting ...Fatal: could not connect 127.0.0.1:{port}\r\n" + closing(0, "f.txt"),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched}, server="refused"),
+    Case("a refused connection creates a missing file empty", ["{url}/f.txt"],
+         announced("f.txt") + "Connecting ...Fatal: could not connect 127.0.0.1:{port}\r\n" + closing(0, "f.txt"),
+         exit=2, files={"f.txt": b""}, server="refused"),
+    Case("headers cut short leave an existing file alone", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "Fatal: connection closed before the end of the headers\r\n"
+         + closing(0, "f.txt"),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Len", "close"]),
+    Case("a short body is saved and reported incomplete", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "Downloading 4 of 10 (40.00%) Speed {#} Kb/s {#} seconds passed"
+         + closing(4, "f.txt") + "Fatal: download incomplete, 4 of 10 bytes received\r\n",
+         exit=2, before={"f.txt": OLD}, files={"f.txt": b"0123"}, script=response("0123", 10)),
+    Case("a reset without a length is a broken connection", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}Downloading 5 of UnKnown Size" + closing(5, "f.txt")
+         + "Fatal: connection broken after 5 bytes\r\n",
+         exit=2, files={"f.txt": b"01234"},
+         script=["send HTTP/1.0 200 OK\\r\\n\\r\\n01234", "pause 300", "reset"]),
+    Case("a full disk as argument 2 cannot be written", ["{url}/f.txt", "/dev/full"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "/dev/full")
+         + "Fatal: could not write /dev/full\r\n",
+         exit=2, script=response(TEN, 10)),
+    Case("an empty derived name cannot be written", ["{url}/dir/"],
+         announced("") + STATUS + PROGRESS_10 + closing(10, "") + "Fatal: could not write \r\n",
+         exit=2, script=response(TEN, 10)),
+    Case("a folder as argument 2 cannot be written", ["{url}/f.txt", "sub"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "sub") + "Fatal: could not write sub\r\n",
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, script=response(TEN, 10)),
+    Case("redirected status text reaches the pipe as the buffer fills", ["{url}/slow.bin"],
+         announced("slow.bin") + STATUS + "{any}Downloading 6000 of UnKnown Size" + closing(6000, "slow.bin"),
+         files={"slow.bin": pattern(6000)}, early_output=True,
+         script=["send HTTP/1.0 200 OK\\r\\n\\r\\n", "drip 100", "pattern 6000", "pause 1500", "close"]),
+    Case("a length above 2147483647 ends in the conversion error", ["{url}/f.txt"],
+         announced("f.txt") + STATUS,
+         stderr="Exception EConvertError in module {exe} at {hex8}.\r\n"
+                "'2147483648' is not a valid integer value.\r\n\r\n",
+         exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, "2147483648")),
+]
+
+SIZES = [0, 1, 1023, 1024, 1025, 10 * 1024 * 1024]
+
+
+def real_server_cases(server):
+    cases = []
+    for size in SIZES:
+        name = "s%d.bin" % size
+        cases.append(Case("%s serves %d bytes" % (server, size), ["{url}/files/" + name],
+                          announced(name) + STATUS + "{any}" + closing(size, name),
+                          files={name: sample(size)}, server=server))
+    cases.append(Case("%s: the 404 page is saved as the body" % server, ["{url}/files/missing.bin"],
+                      announced("missing.bin") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> missing.bin\r\n",
+                      files={"missing.bin": ServedBody("/files/missing.bin")}, server=server))
+    return cases
+
+
+_samples = {}
+
+
+def sample(size):
+    """Binary sample bytes of the given size, the same on every call."""
+    if size not in _samples:
+        _samples[size] = random.Random(size).randbytes(size)
+    return _samples[size]
+
+
+class Expect:
+    """A byte template: literal bytes with placeholders {banner}, {port}, {exe}, {#} (a figure with
+    two decimals), {any} (any text without a line end), {count} (a decimal number), {hex8}."""
+
+    def __init__(self, template, port, exe):
+        parts = re.split(r"(\{(?:banner|port|exe|#|any|count|hex8)\})", template)
+        pieces = {
+            "{banner}": b"-{48}\r\n" + re.escape(TITLE.encode()) + b"\r\n[^\r\n]*\r\n\r\n\r\n\r\n[^\r\n]*\r\n-{48}\r\n",
+            "{port}": re.escape(str(port).encode()),
+            "{exe}": re.escape(exe.encode()),
+            "{#}": rb"[0-9]+[.,][0-9][0-9]",
+            "{any}": rb"[^\r\n]*",
+            "{count}": rb"[0-9]+",
+            "{hex8}": rb"[0-9A-F]{8}",
+        }
+        self.regex = re.compile(b"".join(pieces.get(p) or re.escape(p.encode("latin-1")) for p in parts), re.S)
+
+    def matches(self, data):
+        return self.regex.fullmatch(data) is not None
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_until_listening(port, process, what):
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline:
+        if process.poll() is not None:
+            raise RuntimeError("%s ended at start (exit %d)" % (what, process.returncode))
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=1):
+                return
+        except OSError:
+            time.sleep(0.05)
+    raise RuntimeError("%s does not listen on 127.0.0.1:%d" % (what, port))
+
+
+def stop(process):
+    if process and process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
+class RealServer:
+    """python3 -m http.server or nginx on a free loopback port over the sample files."""
+
+    def __init__(self, kind, root):
+        self.kind, self.folder = kind, os.path.join(root, kind)
+        files = os.path.join(self.folder, "www", "files")
+        os.makedirs(files)
+        for size in SIZES:
+            with open(os.path.join(files, "s%d.bin" % size), "wb") as f:
+                f.write(sample(size))
+        self.port = free_port()
+        www = os.path.join(self.folder, "www")
+        if kind == "python":
+            command = [sys.executable, "-m", "http.server", str(self.port), "--bind", "127.0.0.1", "--directory", www]
+        else:
+            command = [shutil.which("nginx") or "/usr/sbin/nginx", "-p", self.folder, "-c", self.nginx_config(www),
+                       "-e", os.path.join(self.folder, "error.log")]
+        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until_listening(self.port, self.process, kind)
+
+    def nginx_config(self, www):
+        # Runs as the current user in one process, with every path it writes inside the folder.
+        d = self.folder
+        temp = "\n".join("  %s_temp_path %s/temp-%s;" % (t, d, t)
+                         for t in ("client_body", "proxy", "fastcgi", "uwsgi", "scgi"))
+        config = os.path.join(d, "nginx.conf")
+        with open(config, "w") as f:
+            f.write("daemon off;\nmaster_process off;\npid %s/nginx.pid;\nerror_log %s/error.log;\n"
+                    "events { worker_connections 16; }\nhttp {\n  access_log %s/access.log;\n%s\n"
+                    "  default_type application/octet-stream;\n"
+                    "  server { listen 127.0.0.1:%d; root %s; }\n}\n" % (d, d, d, temp, self.port, www))
+        return config
+
+    def body(self, path):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=10)
+        connection.request("GET", path)
+        data = connection.getresponse().read()
+        connection.close()
+        return data
+
+
+class Runner:
+    def __init__(self, pliv, server, root):
+        # Paths in the command are made absolute: each case runs in a folder of its own.
+        self.pliv = [os.path.abspath(w) if os.path.exists(w) else w for w in shlex.split(pliv)]
+        self.exe = os.path.basename(self.pliv[-1])
+        self.wine = any("wine" in os.path.basename(w) for w in self.pliv[:-1])
+        self.server = os.path.abspath(server)
+        self.root = root
+        self.real = {}
+        if self.wine:
+            self.keep_wine_up()
+
+    def keep_wine_up(self):
+        # Without a running wineserver every start of the program boots the prefix's services again
+        # (seconds per case); one that stays a minute after its last client serves the whole suite.
+        launcher = os.path.realpath(shutil.which(self.pliv[0]) or self.pliv[0])
+        server = os.path.join(os.path.dirname(launcher), "wineserver")
+        server = server if os.path.exists(server) else shutil.which("wineserver")
+        if server:
+            subprocess.run([server, "-p60"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def real_server(self, kind):
+        if kind not in self.real:
+            self.real[kind] = RealServer(kind, self.root)
+        return self.real[kind]
+
+    def close(self):
+        for server in self.real.values():
+            stop(server.process)
+
+    def run(self, case, index):
+        """Runs one case; returns a list of problems (empty when it passed)."""
+        folder = os.path.join(self.root, "case%02d" % index)
+        os.makedirs(folder)
+        for name, data in case.before.items():
+            if name.endswith("/"):
+                os.makedirs(os.path.join(folder, name))
+            else:
+                with open(os.path.join(folder, name), "wb") as f:
+                    f.write(data)
+
+        scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
+        if case.server == "script":
+            script = os.path.join(self.root, "script%02d.txt" % index)
+            with open(script, "w") as f:
+                f.write("\n".join(case.script) + "\n")
+            scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            port = int(scripted.stdout.readline())
+        elif case.server == "refused":
+            port = free_port()
+        else:
+            real = self.real_server(case.server)
+            port = real.port
+
+        try:
+            args = [a.replace("{url}", "http://127.0.0.1:%d" % port) for a in case.args]
+            stdout, chunks, stderr, code, ended = self.run_pliv(args, folder)
+        finally:
+            stop(scripted)
+
+        problems = []
+        expected = Expect(case.stdout, port, self.exe)
+        if not expected.matches(stdout):
+            problems.append("stdout %r\n    does not match %r" % (stdout[-600:], case.stdout))
+        if not Expect(case.stderr, port, self.exe).matches(self.without_wine_noise(stderr)):
+            problems.append("stderr %r\n    does not match %r" % (stderr, case.stderr))
+        if code != case.exit:
+            problems.append("exit code %d, expected %d" % (code, case.exit))
+        problems += self.check_chunks(chunks, case, ended)
+        problems += self.check_folder(folder, case, real)
+        if case.request is not None:
+            with open(log, "rb") as f:
+                got = f.read()
+            if got != case.request:
+                problems.append("request %r, expected %r" % (got, case.request))
+        return problems
+
+    def run_pliv(self, args, folder):
+        process = subprocess.Popen(self.pliv + args, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                   stdin=subprocess.DEVNULL)
+        chunks, errors = [], []
+
+        def read_stdout():  # each read records when it came: the buffering rule is about timing
+            while True:
+                data = os.read(process.stdout.fileno(), 65536)
+                if not data:
+                    break
+                chunks.append((time.monotonic(), data))
+
+        reader = threading.Thread(target=read_stdout)
+        err_reader = threading.Thread(target=lambda: errors.append(process.stderr.read()))
+        reader.start()
+        err_reader.start()
+        try:
+            code = process.wait(RUN_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            code = process.wait()
+        ended = time.monotonic()
+        reader.join()
+        err_reader.join()
+        return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
+
+    def without_wine_noise(self, stderr):
+        # wine may print its own start-up notes on standard error; the program's report is what counts.
+        if not self.wine:
+            return stderr
+        lines = stderr.split(b"\n")
+        return b"\n".join(line for line in lines if not re.match(rb"^(wine:|[0-9a-f]{4}:(fixme|err|warn):)", line))
+
+    @staticmethod
+    def check_chunks(chunks, case, ended):
+        """Redirected output goes out in 128-byte buffers: every pass-on but the last one is full."""
+        problems, total = [], 0
+        for _, data in chunks[:-1]:
+            total += len(data)
+            if total % 128:
+                problems.append("output reached the pipe at %d bytes, not at a multiple of 128" % total)
+                break
+        if case.early_output:
+            early = sum(len(data) for when, data in chunks if when < ended - 1.0)
+            if early == 0:
+                problems.append("no output reached the pipe before the server's pause")
+            elif early == sum(len(data) for _, data in chunks):
+                problems.append("all output reached the pipe before the end: the last status text was not held")
+        return problems
+
+    def check_folder(self, folder, case, real):
+        problems = []
+        present = sorted(n + "/" if os.path.isdir(os.path.join(folder, n)) else n for n in os.listdir(folder))
+        if present != sorted(case.files):
+            problems.append("files %s, expected %s" % (present, sorted(case.files)))
+        for name, expected in case.files.items():
+            path = os.path.join(folder, name)
+            if name.endswith("/") or not os.path.isfile(path):
+                continue
+            if expected is Untouched:
+                expected = case.before[name]
+            elif isinstance(expected, ServedBody):
+                expected = real.body(expected.path)
+            with open(path, "rb") as f:
+                got = f.read()
+            if got != expected:
+                problems.append("%s holds %d bytes (sha256 %s), expected %d (sha256 %s)%s" % (
+                    name, len(got), hashlib.sha256(got).hexdigest()[:16], len(expected),
+                    hashlib.sha256(expected).hexdigest()[:16], "" if len(got) > 200 else ": %r" % got))
+        return problems
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--pliv", required=True, help="the command that runs the program")
+    parser.add_argument("--server", required=True, help="the scripted_server program")
+    parser.add_argument("--filter", default="", help="run only the cases whose name contains this text")
+    options = parser.parse_args()
+
+    with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
+        runner = Runner(options.pliv, options.server, root)
+        cases = SCRIPTED_CASES + real_server_cases("python") + real_server_cases("nginx")
+        passed = failed = 0
+        try:
+            for index, case in enumerate(cases):
+                if options.filter not in case.name:
+                    continue
+                try:
+                    problems = runner.run(case, index)
+                except Exception as error:  # a server that cannot start fails the case, not the run
+                    problems = ["%s: %s" % (type(error).__name__, error)]
+                if problems:
+                    failed += 1
+                    print("FAIL  %s" % case.name)
+                    for problem in problems:
+                        print("    " + problem)
+                else:
+                    passed += 1
+                    print("ok    %s" % case.name)
+                sys.stdout.flush()
+        finally:
+            runner.close()
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed or not passed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
