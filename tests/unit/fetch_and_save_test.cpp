@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -82,6 +83,11 @@ const SaveCase kCases[] = {
      "Fatal: could not write \r\n",
      2, std::nullopt, Target::EmptyName},
 };
+
+// Names the case instead of dumping its bytes when it fails.
+void PrintTo(const SaveCase& c, std::ostream* os) {
+  *os << c.what;
+}
 
 class SaveAndReportTest : public testing::TestWithParam<SaveCase> {};
 
