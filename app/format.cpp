@@ -1,8 +1,7 @@
 // FormatText and its number formats.
 #include "app/format.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -10,36 +9,212 @@ namespace {
 char decimalSeparator = '.';
 
 void AppendInteger(std::string& out, std::int32_t value) {
-  char digits[12];
+  char text[12];
+  int n = sizeof text;
   // Work in 64 bits so that the most negative value has a magnitude.
   std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
-  int n = 0;
   do {
-    digits[n++] = static_cast<char>('0' + magnitude % 10);
+    text[--n] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  if (value < 0) out += '-';
-  while (n > 0) out += digits[--n];
+  if (value < 0) text[--n] = '-';
+  out.append(text + n, sizeof text - static_cast<std::size_t>(n));
 }
 
-// Fixed point with two decimals: first 18 significant digits (to nearest), then half away
-// from zero at the second decimal.
-void AppendFixed2(std::string& out, long double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.17Le", value);
-  const char* p = text;
-  bool negative = *p == '-';
-  if (negative) ++p;
-  if (*p < '0' || *p > '9') {  // inf or nan: nothing sensible to round
-    out += text;
+// An unsigned integer of up to kWords 32-bit words, least significant first: enough for the exact
+// decimal expansion of any long double, scaled by powers of ten.
+struct BigNumber {
+  static constexpr int kWords = 600;
+  std::uint32_t word[kWords];
+  int size = 0;  // words in use; the top one is never 0
+};
+
+void Copy(BigNumber& to, const BigNumber& from) {
+  std::memcpy(to.word, from.word, static_cast<std::size_t>(from.size) * sizeof from.word[0]);
+  to.size = from.size;
+}
+
+void SetNumber(BigNumber& n, std::uint64_t value) {
+  n.size = 0;
+  for (; value != 0; value >>= 32) n.word[n.size++] = static_cast<std::uint32_t>(value);
+}
+
+void ShiftLeft(BigNumber& n, int bits) {
+  if (n.size == 0) return;
+  int words = bits / 32, rest = bits % 32;
+  n.word[n.size] = 0;
+  for (int i = n.size; i >= 0; --i) {
+    std::uint64_t high = static_cast<std::uint64_t>(n.word[i]) << rest;
+    std::uint32_t low = rest != 0 && i > 0 ? n.word[i - 1] >> (32 - rest) : 0;
+    n.word[i + words] = static_cast<std::uint32_t>(high) | low;
+  }
+  for (int i = 0; i < words; ++i) n.word[i] = 0;
+  n.size += words + 1;
+  while (n.size > 0 && n.word[n.size - 1] == 0) --n.size;
+}
+
+void Multiply(BigNumber& n, std::uint32_t factor) {
+  std::uint64_t carry = 0;
+  for (int i = 0; i < n.size; ++i) {
+    carry += static_cast<std::uint64_t>(n.word[i]) * factor;
+    n.word[i] = static_cast<std::uint32_t>(carry);
+    carry >>= 32;
+  }
+  if (carry != 0) n.word[n.size++] = static_cast<std::uint32_t>(carry);
+}
+
+void MultiplyByPowerOfTen(BigNumber& n, int power) {
+  for (; power >= 9; power -= 9) Multiply(n, 1000000000u);
+  std::uint32_t factor = 1;
+  while (power-- > 0) factor *= 10;
+  Multiply(n, factor);
+}
+
+int Compare(const BigNumber& a, const BigNumber& b) {
+  if (a.size != b.size) return a.size < b.size ? -1 : 1;
+  for (int i = a.size - 1; i >= 0; --i)
+    if (a.word[i] != b.word[i]) return a.word[i] < b.word[i] ? -1 : 1;
+  return 0;
+}
+
+// a -= b, where a >= b.
+void Subtract(BigNumber& a, const BigNumber& b) {
+  std::int64_t borrow = 0;
+  for (int i = 0; i < a.size; ++i) {
+    std::int64_t difference = static_cast<std::int64_t>(a.word[i]) - (i < b.size ? b.word[i] : 0) - borrow;
+    borrow = difference < 0;
+    a.word[i] = static_cast<std::uint32_t>(difference + (borrow << 32));
+  }
+  while (a.size > 0 && a.word[a.size - 1] == 0) --a.size;
+}
+
+// The first 18 significant decimal digits of a finite magnitude > 0, rounded to nearest (ties to
+// even) from its exact binary value, and the decimal exponent of the first digit.
+void SignificantDigits(long double magnitude, char (&digits)[18], int& exponent) {
+  int binaryExponent = 0;
+  long double fraction = std::frexp(magnitude, &binaryExponent);  // in [0.5, 1)
+  // magnitude = numerator / denominator, then scaled by ten until the quotient lies in [1, 10).
+  BigNumber numerator, denominator, scratch;
+  SetNumber(numerator, static_cast<std::uint64_t>(std::ldexp(fraction, 64)));
+  SetNumber(denominator, 1);
+  binaryExponent -= 64;
+  if (binaryExponent > 0) ShiftLeft(numerator, binaryExponent);
+  if (binaryExponent < 0) ShiftLeft(denominator, -binaryExponent);
+  exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  if (exponent > 0) MultiplyByPowerOfTen(denominator, exponent);
+  if (exponent < 0) MultiplyByPowerOfTen(numerator, -exponent);
+  for (;;) {  // the logarithm may be one off either way
+    Copy(scratch, denominator);
+    Multiply(scratch, 10);
+    if (Compare(numerator, scratch) < 0) break;
+    Copy(denominator, scratch);
+    ++exponent;
+  }
+  while (Compare(numerator, denominator) < 0) {
+    Multiply(numerator, 10);
+    --exponent;
+  }
+  for (char& digit : digits) {
+    digit = '0';
+    while (Compare(numerator, denominator) >= 0) {
+      Subtract(numerator, denominator);
+      ++digit;
+    }
+    Multiply(numerator, 10);
+  }
+  // numerator is now ten times the remainder: compare the remainder with half the denominator.
+  Copy(scratch, denominator);
+  Multiply(scratch, 5);
+  int half = Compare(numerator, scratch);
+  if (half > 0 || (half == 0 && (digits[17] - '0') % 2 == 1)) {
+    int i = 17;
+    for (; i >= 0 && digits[i] == '9'; --i) digits[i] = '0';
+    if (i >= 0) {
+      ++digits[i];
+    } else {
+      digits[0] = '1';
+      ++exponent;
+    }
+  }
+}
+
+// Whether the 18 significant digits of magnitude (a value close to whole + 0.5 hundredths, below
+// 1e15) reach that half-hundredth. The half has at most 18 digits itself, so this compares magnitude
+// exactly with the lowest value that rounds to it: half - 5 * 10^(exponent - 18).
+bool ReachesHalf(long double magnitude, std::uint64_t whole) {
+  std::uint64_t half = whole * 10 + 5;  // in thousandths
+  int exponent = -4;                    // decimal exponent of the half's first digit
+  for (std::uint64_t rest = half; rest != 0; rest /= 10) ++exponent;
+  int binaryExponent = 0;
+  long double fraction = std::frexp(magnitude, &binaryExponent);
+  // Both sides times 1000 * 10^(18 - exponent), with the power of two of magnitude moved to the side
+  // where it makes a whole number.
+  BigNumber value, bound, offset;
+  SetNumber(value, static_cast<std::uint64_t>(std::ldexp(fraction, 64)));
+  Multiply(value, 1000);
+  MultiplyByPowerOfTen(value, 18 - exponent);
+  SetNumber(bound, half);
+  MultiplyByPowerOfTen(bound, 18 - exponent);
+  SetNumber(offset, 5000);
+  Subtract(bound, offset);
+  binaryExponent -= 64;
+  if (binaryExponent > 0) ShiftLeft(value, binaryExponent);
+  if (binaryExponent < 0) ShiftLeft(bound, -binaryExponent);
+  // A binary value never equals the bound (its reduced denominator keeps a factor 5), so the
+  // 18-digit step's rule for exact ties never comes into play here.
+  return Compare(value, bound) > 0;
+}
+
+// Appends a rounded value given in hundredths: a sign, the integer part, the separator, two decimals.
+void AppendHundredths(std::string& out, bool negative, std::uint64_t hundredths) {
+  char text[32];
+  int n = sizeof text;
+  text[--n] = static_cast<char>('0' + hundredths % 10);
+  text[--n] = static_cast<char>('0' + hundredths / 10 % 10);
+  text[--n] = decimalSeparator;
+  hundredths /= 100;
+  do {
+    text[--n] = static_cast<char>('0' + hundredths % 10);
+    hundredths /= 10;
+  } while (hundredths != 0);
+  if (negative) text[--n] = '-';
+  out.append(text + n, sizeof text - static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+bool AppendFixed2Quick(std::string& out, long double value) {
+  long double magnitude = value < 0 ? -value : value;
+  if (!(magnitude < 1e15L)) return false;  // NaN fails this test as well
+  long double scaled = magnitude * 100;
+  auto whole = static_cast<std::uint64_t>(scaled);
+  long double fraction = scaled - static_cast<long double>(whole);
+  // The product above and the 18-digit step both move the value by far less than this margin, so a
+  // fraction outside it rounds the same way in both; inside it only exact arithmetic can tell.
+  bool nearHalf = std::fabs(fraction - 0.5L) <= magnitude * 1e-13L;
+  std::uint64_t hundredths = whole + ((nearHalf ? ReachesHalf(magnitude, whole) : fraction > 0.5L) ? 1 : 0);
+  AppendHundredths(out, value < 0 && hundredths != 0, hundredths);
+  return true;
+}
+
+void AppendFixed2Exact(std::string& out, long double value) {
+  bool negative = std::signbit(value);
+  if (std::isnan(value) || std::isinf(value)) {  // nothing sensible to round
+    if (negative) out += '-';
+    out += std::isnan(value) ? "nan" : "inf";
     return;
   }
-  std::string digits;  // the 18 significant digits, the first before the point
-  for (; *p && *p != 'e' && *p != 'E'; ++p)
-    if (*p >= '0' && *p <= '9') digits += *p;
-  int exponent = *p ? std::atoi(p + 1) : 0;
+  char significant[18];
+  int exponent = 0;
+  if (value == 0) {
+    std::memset(significant, '0', sizeof significant);
+  } else {
+    SignificantDigits(negative ? -value : value, significant, exponent);
+  }
+  std::string digits(significant,
+                     sizeof significant);  // the 18 significant digits, the first before the point
 
-  // Digits of the result: integer digits (exponent + 1 of them) and two decimals.
+  // Digits of the result: integer digits (exponent + 1 of them) and two decimals; half away from zero.
   int keep = exponent + 3;
   std::string kept;
   if (keep >= static_cast<int>(digits.size())) {
@@ -67,7 +242,9 @@ void AppendFixed2(std::string& out, long double value) {
   out.append(kept, integerDigits, 2);
 }
 
-}  // namespace
+void AppendFixed2(std::string& out, long double value) {
+  if (!AppendFixed2Quick(out, value)) AppendFixed2Exact(out, value);
+}
 
 void SetDecimalSeparator(char separator) {
   decimalSeparator = separator;
@@ -81,23 +258,24 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
   std::string out;
   out.reserve(format.size() + 32);
   auto next = args.begin();
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    char c = format[i];
-    if (c != '%' || i + 1 == format.size()) {
-      out += c;
+  std::size_t i = 0;
+  while (i < format.size()) {
+    // Plain text up to the next directive goes over in one piece; a "%" at the very end is plain text.
+    std::size_t percent = format.find('%', i);
+    if (percent == std::string_view::npos || percent + 1 == format.size()) percent = format.size();
+    out.append(format.substr(i, percent - i));
+    if (percent == format.size()) break;
+    char directive = format[percent + 1];
+    if (directive != '%' && directive != 's' && directive != 'd' && directive != 'f') {
+      out += '%';
+      i = percent + 1;
       continue;
     }
-    char directive = format[i + 1];
+    i = percent + 2;
     if (directive == '%') {
       out += '%';
-      ++i;
       continue;
     }
-    if (directive != 's' && directive != 'd' && directive != 'f') {
-      out += c;
-      continue;
-    }
-    ++i;
     if (next == args.end()) continue;
     const FormatArg& arg = *next++;
     switch (directive) {

@@ -23,6 +23,12 @@ struct FormatArg {
 // Arguments are taken in order; a directive without a matching argument of its kind prints nothing.
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args);
 
+// %f of value appended to out. The quick way declines (false) the values it cannot round exactly;
+// the exact way works from the full binary value. FormatText tries them in this order.
+bool AppendFixed2Quick(std::string& out, long double value);
+void AppendFixed2Exact(std::string& out, long double value);
+void AppendFixed2(std::string& out, long double value);
+
 // The decimal separator that %f uses: read once from the user's locale at start-up.
 void SetDecimalSeparator(char separator);
 char DecimalSeparator();
