@@ -1,7 +1,6 @@
 // Unhandled errors and the last-chance handler.
 #include "app/errors.h"
 
-#include <cstdio>
 #include <new>
 
 #include "app/format.h"
@@ -48,8 +47,10 @@ std::string InOutErrorMessage(int error) {
 }
 
 std::string UnhandledErrorReport(const UnhandledError& error, const std::string& moduleName) {
-  char address[9];
-  std::snprintf(address, sizeof address, "%08X", static_cast<unsigned>(error.address & 0xFFFFFFFFu));
+  // Eight upper-case hexadecimal digits, by hand: the C library's printf would add its whole
+  // formatting engine to the program for this one number.
+  char address[9] = {};
+  for (int i = 0; i < 8; ++i) address[i] = "0123456789ABCDEF"[(error.address >> (28 - 4 * i)) & 15];
   std::string report = "Exception " + std::string(error.className) + " in module " + moduleName + " at " +
                        address + ".\r\n" + error.message;
   if (!error.message.empty() && error.message.back() != '.') report += '.';
