@@ -74,13 +74,6 @@ TEST(ScriptServer, ParsesEveryActionAndNamesTheBadLine) {
   }
 }
 
-TEST(ScriptServer, PatternRepeatsEvery251Bytes) {
-  EXPECT_EQ(PatternByte(0), 3);
-  EXPECT_EQ(PatternByte(1), 10);
-  EXPECT_EQ(PatternByte(36), 4);  // 255 mod 251
-  for (std::uint64_t i : {0ull, 17ull, 250ull, 1000003ull}) EXPECT_EQ(PatternByte(i), PatternByte(i + 251));
-}
-
 TEST(ScriptServer, ServesConnectionsOneAfterAnother) {
   net_test::LoopbackServer server;
   server.options.connections = 2;
