@@ -283,11 +283,17 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
         if (arg.kind == FormatArg::Kind::Text) out += arg.text;
         break;
       case 'd':
-        AppendInteger(
-            out, arg.kind == FormatArg::Kind::Float ? static_cast<std::int32_t>(arg.number) : arg.integer);
+        if (arg.kind == FormatArg::Kind::Integer) {
+          AppendInteger(out, arg.integer);
+        } else if (arg.kind == FormatArg::Kind::Float && arg.number > -2147483649.0L &&
+                   arg.number < 2147483648.0L) {
+          // Only a number whose integer part fits converts; NaN and the rest print nothing.
+          AppendInteger(out, static_cast<std::int32_t>(arg.number));
+        }
         break;
       case 'f':
-        AppendFixed2(out, arg.kind == FormatArg::Kind::Integer ? arg.integer : arg.number);
+        if (arg.kind != FormatArg::Kind::Text)
+          AppendFixed2(out, arg.kind == FormatArg::Kind::Integer ? arg.integer : arg.number);
         break;
     }
   }

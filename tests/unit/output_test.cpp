@@ -103,6 +103,8 @@ TEST(FormatText, Directives) {
       {"(%f%%)", {100.0L}, "(100.00%)"},
       {"100%% %x %", {}, "100% %x %"},
       {"%s-%d", {"only"}, "only-"},
+      // A number too large for %d, or an argument of the wrong kind, prints nothing.
+      {"%d|%d|%d|%f", {1e300, -2.9, "t", "t"}, "|-2||"},
   };
   for (const Row& row : rows) EXPECT_EQ(FormatText(row.format, row.args), row.expected) << row.format;
 }
