@@ -16,7 +16,8 @@ namespace {
 
 constexpr int kBlockSize = 1024;
 // A declared length is trusted for the first allocation only up to here, so that a lying
-// header cannot make us reserve gigabytes up front.
+// header cannot make us reserve gigabytes up front. (Nor past the length limit, which the body
+// can never pass.)
 constexpr std::size_t kMaxReserve = 64u * 1024 * 1024;
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
 
@@ -79,8 +80,8 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   std::string& content = result.Content;
   std::size_t firstBytes = header.size() - headerEnd - kHeaderEnd.size();
   if (result.ContentLength > 0)
-    content.reserve(
-        std::max(firstBytes, std::min(static_cast<std::size_t>(result.ContentLength), kMaxReserve)));
+    content.reserve(std::max(
+        firstBytes, std::min({static_cast<std::size_t>(result.ContentLength), kMaxReserve, lengthLimit})));
   content.assign(header, headerEnd + kHeaderEnd.size());
   std::string().swap(header);
 
