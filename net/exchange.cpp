@@ -30,6 +30,10 @@ void AppendBlock(std::string& text, const char* data, int count, std::size_t lim
   }
 }
 
+void AppendBlock(ContentBuffer& content, const char* data, std::size_t count, std::size_t limit) {
+  if (count > limit - content.size() || !content.Append(data, count)) RaiseOutOfMemory();
+}
+
 }  // namespace
 
 std::string RequestText(std::string_view remotePath) {
@@ -77,12 +81,14 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   std::string value = GetHeaderValue("Content-Length", std::string_view(header).substr(0, headerEnd));
   result.ContentLength = !value.empty() && IsAllDigits(value) ? ParseInt(value) : -1;
 
-  std::string& content = result.Content;
-  std::size_t firstBytes = header.size() - headerEnd - kHeaderEnd.size();
+  ContentBuffer& content = result.Content;
+  std::size_t bodyStart = headerEnd + kHeaderEnd.size();
+  // A reservation that cannot be had is no error: the body may still fit as it grows.
   if (result.ContentLength > 0)
-    content.reserve(std::max(
-        firstBytes, std::min({static_cast<std::size_t>(result.ContentLength), kMaxReserve, lengthLimit})));
-  content.assign(header, headerEnd + kHeaderEnd.size());
+    content.Reserve(
+        std::max(header.size() - bodyStart,
+                 std::min({static_cast<std::size_t>(result.ContentLength), kMaxReserve, lengthLimit})));
+  AppendBlock(content, header.data() + bodyStart, header.size() - bodyStart, lengthLimit);
   std::string().swap(header);
 
   // Body phase: a progress line after every receive, the last one included, so the final
@@ -90,14 +96,14 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   int n;
   do {
     n = receive(block, kBlockSize);
-    if (n > 0) AppendBlock(content, block, n, lengthLimit);
+    if (n > 0) AppendBlock(content, block, static_cast<std::size_t>(n), lengthLimit);
     ShowStatus(
         ProgressText(static_cast<std::int32_t>(content.size()), result.ContentLength, clock() - startTick));
   } while (n > 0);
 
   result.ReceiveError = n < 0;
   std::size_t declared = result.ContentLength > 0 ? static_cast<std::size_t>(result.ContentLength) : 0;
-  if (declared > 0 && content.size() > declared) content.resize(declared);
+  if (declared > 0) content.CutTo(declared);
   bool shortOfDeclared = declared > 0 && content.size() < declared;
   result.Outcome =
       result.ReceiveError || shortOfDeclared ? TransferOutcome::Incomplete : TransferOutcome::Complete;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "net/content_buffer.h"
+
 enum class TransferOutcome {
   Failed,      // socket layer, socket, connect or header block failed: Content is empty
   Incomplete,  // receive error in the body, or fewer bytes than a declared positive length
@@ -11,7 +13,7 @@ enum class TransferOutcome {
 };
 
 struct HttpResult {
-  std::string Content;
+  ContentBuffer Content;
   TransferOutcome Outcome = TransferOutcome::Failed;
   std::int32_t ContentLength = -1;  // the declared length; -1 when none is usable
   bool ReceiveError = false;        // the body phase ended with a receive error

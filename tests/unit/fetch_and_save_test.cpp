@@ -47,7 +47,7 @@ struct SaveCase {
 };
 
 HttpResult Result(Outcome outcome, std::string content, int length = -1, bool receiveError = false) {
-  return HttpResult{std::move(content), outcome, length, receiveError};
+  return HttpResult{ContentBuffer(content), outcome, length, receiveError};
 }
 
 const std::string kOld = "old content, longer than the new one";
