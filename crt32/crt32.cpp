@@ -1,0 +1,38 @@
+// Console control on the console of standard output. The console counts from 0, this interface
+// from 1. Results of the console calls are not examined: on a redirected standard output they
+// fail and the operations simply have no effect.
+#include "crt32/crt32.h"
+
+#include "platform/console.h"
+
+std::uint16_t GetTextAttribute() {
+  platform::ScreenBufferInfo info;
+  if (!platform::GetScreenBufferInfo(info)) return 0;
+  return info.attribute;
+}
+
+void SetTextAttribute(std::uint16_t attribute) {
+  platform::SetConsoleAttribute(attribute);
+}
+
+void SetTextColor(std::uint8_t colour) {
+  SetTextAttribute(static_cast<std::uint16_t>((GetTextAttribute() & 0xF0) | colour));
+}
+
+int CursorRow() {
+  platform::ScreenBufferInfo info;
+  platform::GetScreenBufferInfo(info);
+  return info.cursorRow + 1;
+}
+
+void MoveCursor(int column, int row) {
+  platform::SetCursorPosition(column - 1, row - 1);
+}
+
+void ClearToLineEnd() {
+  platform::ScreenBufferInfo info;
+  platform::GetScreenBufferInfo(info);
+  int count = info.width - info.cursorColumn;
+  platform::FillAttribute(GetTextAttribute(), count, info.cursorColumn, info.cursorRow);
+  platform::FillBlanks(count, info.cursorColumn, info.cursorRow);
+}

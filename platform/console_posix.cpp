@@ -1,0 +1,174 @@
+// The console of standard output on POSIX: a terminal driven with VT (ECMA-48) sequences.
+//
+// A terminal has no attribute word that could be read back, so this layer keeps one. It starts
+// as 0x07, "the user's own colours"; every other word is shown with explicit colours.
+// Windows numbers its 16 colours blue = bit 0, green = bit 1, red = bit 2, intensity = bit 3;
+// ANSI numbers them red = 1, green = 2, blue = 4, so the bits are swapped on the way.
+//
+// Every byte this layer writes (ESC is byte 0x1B):
+//   ESC [ 0 m              (1B 5B 30 6D)  SGR 0: the terminal's own colours; for word 0x07.
+//   ESC [ 0 ; F ; B m      SGR: any other word. F = 30 + colour for a foreground without
+//                          intensity, 90 + colour with it; B = 49 (the terminal's own
+//                          background) for background 0, else 40 + colour, or 100 + colour
+//                          with intensity. Light green on background 0 (0x0A): ESC [ 0;92;49 m.
+//   CR                     (0D)  column 1 of the cursor's row.
+//   ESC [ n C              cursor n columns to the right (a column further in on the cursor's row).
+//   ESC [ r ; c H          cursor to row r, column c (1-based, rows counted on the screen).
+//   ESC [ K                (1B 5B 4B)  blanks from the cursor to the end of its row in the
+//                          current background; the cursor stays.
+//   ESC [ n X              blanks n cells from the cursor; the cursor stays.
+//   ESC 7 / ESC 8          (1B 37 / 1B 38)  save / restore the cursor around blanking another row.
+//
+// The cursor's row cannot be asked for without reading the terminal's input, so the screen-
+// buffer information reports the row vt::kCursorRow, which the operations take as "the row the
+// cursor is on": moving to column 0 of it is a carriage return. The column is reported as 0.
+// One difference remains: text that ends exactly at the right edge leaves a terminal's cursor
+// on that row until the next character, where a Windows console has already moved it down.
+// Recolouring cells without rewriting them is not possible on a terminal; the blanks that
+// follow take the current background, which is the attribute the row clearing asks for.
+//
+// When standard output is not a terminal nothing is written at all: a file or pipe never
+// receives an escape sequence. The bytes of one operation go out in one write, after the
+// output stream has passed its own text on (it does so after every statement on a terminal),
+// so the screen shows text and colours in the order the program wrote them.
+#include <sys/ioctl.h>
+#include <unistd.h>
+#include <string>
+
+#include "platform/console.h"
+#include "platform/console_vt.h"
+#include "platform/stdio.h"
+
+namespace platform {
+namespace vt {
+namespace {
+
+constexpr char kEsc = '\x1b';
+
+// ANSI colour index of a Windows colour nibble (intensity left out).
+int AnsiColour(int windowsColour) {
+  return ((windowsColour & 4) ? 1 : 0) + ((windowsColour & 2) ? 2 : 0) + ((windowsColour & 1) ? 4 : 0);
+}
+
+std::string Csi(std::string parameters, char final) {
+  std::string bytes{kEsc, '['};
+  bytes += parameters;
+  bytes += final;
+  return bytes;
+}
+
+// Blanks count cells from the cursor; the cursor stays.
+std::string EraseSequence(const Terminal& terminal, int count, int column) {
+  if (column + count >= terminal.width) return Csi("", 'K');
+  return Csi(std::to_string(count), 'X');
+}
+
+void Write(const Terminal& terminal, const std::string& bytes) {
+  if (terminal.write) terminal.write(bytes);
+}
+
+}  // namespace
+
+std::string AttributeSequence(std::uint16_t attribute) {
+  int colours = attribute & 0xFF;
+  if (colours == kUserColours) return Csi("0", 'm');
+  int foreground = colours & 0x0F;
+  int background = colours >> 4;
+  int fg = ((foreground & 8) ? 90 : 30) + AnsiColour(foreground);
+  int bg = background == 0 ? 49 : ((background & 8) ? 100 : 40) + AnsiColour(background);
+  return Csi("0;" + std::to_string(fg) + ";" + std::to_string(bg), 'm');
+}
+
+bool GetScreenBufferInfo(const Terminal& terminal, ScreenBufferInfo& info) {
+  if (!terminal.isTerminal) return false;
+  info.width = terminal.width;
+  info.cursorColumn = 0;
+  info.cursorRow = kCursorRow;
+  info.attribute = terminal.attribute;
+  return true;
+}
+
+void SetConsoleAttribute(Terminal& terminal, std::uint16_t attribute) {
+  if (!terminal.isTerminal) return;
+  terminal.attribute = attribute;
+  Write(terminal, AttributeSequence(attribute));
+}
+
+void SetCursorPosition(const Terminal& terminal, int column, int row) {
+  if (!terminal.isTerminal || column < 0) return;
+  if (row == kCursorRow) {
+    std::string bytes = "\r";
+    if (column > 0) bytes += Csi(std::to_string(column), 'C');
+    Write(terminal, bytes);
+  } else if (row >= 0) {
+    Write(terminal, Csi(std::to_string(row + 1) + ";" + std::to_string(column + 1), 'H'));
+  }
+}
+
+void FillAttribute(const Terminal&, std::uint16_t, int, int, int) {}
+
+void FillBlanks(const Terminal& terminal, int count, int column, int row) {
+  if (!terminal.isTerminal || count <= 0 || column < 0) return;
+  if (row == kCursorRow) {
+    Write(terminal, EraseSequence(terminal, count, column));
+  } else if (row >= 0) {
+    std::string bytes{kEsc, '7'};
+    bytes += Csi(std::to_string(row + 1) + ";" + std::to_string(column + 1), 'H');
+    bytes += EraseSequence(terminal, count, column);
+    bytes += std::string{kEsc, '8'};
+    Write(terminal, bytes);
+  }
+}
+
+namespace {
+
+Terminal* bound = nullptr;
+
+void WriteToStandardOutput(std::string_view bytes) {
+  int ignored = 0;
+  WriteStandardOutput(bytes.data(), bytes.size(), ignored);
+}
+
+// Standard output as a terminal, looked at afresh for every operation; only the attribute
+// word carries over from one operation to the next.
+Terminal& Current() {
+  if (bound) return *bound;
+  static Terminal standardOutput{false, 80, kUserColours, &WriteToStandardOutput};
+  standardOutput.isTerminal = ::isatty(STDOUT_FILENO) != 0;
+  winsize size{};
+  standardOutput.width =
+      standardOutput.isTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0
+          ? size.ws_col
+          : 80;
+  return standardOutput;
+}
+
+}  // namespace
+
+void BindTerminal(Terminal* terminal) {
+  bound = terminal;
+}
+
+}  // namespace vt
+
+bool GetScreenBufferInfo(ScreenBufferInfo& info) {
+  return vt::GetScreenBufferInfo(vt::Current(), info);
+}
+
+void SetConsoleAttribute(std::uint16_t attribute) {
+  vt::SetConsoleAttribute(vt::Current(), attribute);
+}
+
+void SetCursorPosition(int column, int row) {
+  vt::SetCursorPosition(vt::Current(), column, row);
+}
+
+void FillAttribute(std::uint16_t attribute, int count, int column, int row) {
+  vt::FillAttribute(vt::Current(), attribute, count, column, row);
+}
+
+void FillBlanks(int count, int column, int row) {
+  vt::FillBlanks(vt::Current(), count, column, row);
+}
+
+}  // namespace platform
