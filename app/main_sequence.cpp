@@ -5,6 +5,7 @@
 #include "app/format.h"
 #include "app/output.h"
 #include "request/url.h"
+#include "ui/banner.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ constexpr const char* kUsageSuffix = " http://www.example.com/youfolder/file.zip
 }  // namespace
 
 int RunMainSequence() {
+  ShowBanner("Pliv Version 1.0 - download file from web");
   if (ArgumentCount() == 0) {
     WriteLine(FileNamePart(ArgumentText(0)) + kUsageSuffix);
     FlushOutput();

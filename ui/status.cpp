@@ -1,0 +1,12 @@
+// The status line: each message replaces the text of the row the cursor is on.
+#include "ui/status.h"
+
+#include "app/output.h"
+#include "crt32/crt32.h"
+
+void ShowStatus(std::string_view message) {
+  MoveCursor(1, CursorRow());
+  // Blank the whole row first, so a shorter message leaves nothing of a longer one behind.
+  ClearToLineEnd();
+  WriteOut(message);
+}
