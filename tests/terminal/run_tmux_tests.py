@@ -1,0 +1,432 @@
+#!/usr/bin/env python3
+"""Console presentation in a real terminal: the programs run inside a tmux pane, and the pane's
+cells (text and colours, from `capture-pane -p -e`) are checked afterwards.
+
+    run_tmux_tests.py --pliv PATH --status-demo PATH [--wine [--wine-prefix DIR]]
+
+With --wine the two paths are Windows programs, run with wine64 inside the pane, where wine
+gives them a real console. The wine prefix is the one --wine-prefix or WINEPREFIX names
+(created when missing, reused otherwise: much faster), else a fresh one in a temporary directory. A run that redirects standard output to a file is checked as well.
+Prints one line per check and a final "N passed, N failed"; the exit code is 1 when a check
+failed. When tmux (or wine) cannot start, prints "SKIP: <reason>" and exits with 0.
+"""
+
+import argparse
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+WIDTH, HEIGHT = 80, 24
+RULE = "-" * 48
+TITLE = "Pliv Version 1.0 - download file from web"
+BANNER = [RULE, TITLE, "Copyright (c) Pliv authors", "", "", "", "More tools: https://www.example.com/tools", RULE]
+LIGHT_GREEN = 10
+BLUE = 4  # the ANSI index of Windows colour 1
+BRIGHT_WHITE = 15
+
+
+class Skip(Exception):
+    pass
+
+
+# ---------------------------------------------------------------------------------------------
+# The pane's contents as cells
+
+
+class Cell:
+    __slots__ = ("char", "fg", "bg")
+
+    def __init__(self, char, fg, bg):
+        self.char, self.fg, self.bg = char, fg, bg
+
+
+def parse_capture(text):
+    """Rows of cells from `capture-pane -p -e`: the colours carry on from cell to cell and row to
+    row until the next SGR sequence. fg/bg: None for the pane's own colour, else the ANSI index
+    0-15 (bold raises 0-7 to 8-15), or an (r, g, b) tuple."""
+    fg = bg = None
+    bold = False
+    rows = []
+    for line in text.split("\n"):
+        row = []
+        i = 0
+        while i < len(line):
+            if line[i] == "\x1b":
+                m = re.match(r"\x1b\[([0-9;:]*)m", line[i:])
+                if not m:
+                    raise AssertionError("unexpected escape sequence in capture: %r" % line[i:i + 12])
+                params = [int(p) if p else 0 for p in re.split("[;:]", m.group(1))]
+                fg, bg, bold = apply_sgr(params, fg, bg, bold)
+                i += m.end()
+                continue
+            shown = fg
+            if bold and isinstance(fg, int) and fg < 8:
+                shown = fg + 8
+            row.append(Cell(line[i], shown, bg))
+            i += 1
+        rows.append(row)
+    while rows and not rows[-1]:
+        rows.pop()
+    return rows
+
+
+def apply_sgr(params, fg, bg, bold):
+    i = 0
+    while i < len(params):
+        p = params[i]
+        if p == 0:
+            fg = bg = None
+            bold = False
+        elif p == 1:
+            bold = True
+        elif p == 22:
+            bold = False
+        elif 30 <= p <= 37:
+            fg = p - 30
+        elif 90 <= p <= 97:
+            fg = p - 90 + 8
+        elif p == 39:
+            fg = None
+        elif 40 <= p <= 47:
+            bg = p - 40
+        elif 100 <= p <= 107:
+            bg = p - 100 + 8
+        elif p == 49:
+            bg = None
+        elif p in (38, 48) and i + 1 < len(params):
+            if params[i + 1] == 5 and i + 2 < len(params):
+                colour = params[i + 2]
+                i += 2
+            elif params[i + 1] == 2 and i + 4 < len(params):
+                colour = tuple(params[i + 2:i + 5])
+                i += 4
+            else:
+                colour = None
+                i += 1
+            if p == 38:
+                fg = colour
+            else:
+                bg = colour
+        i += 1
+    return fg, bg, bold
+
+
+def row_text(rows, n):
+    return "".join(c.char for c in rows[n]).rstrip() if n < len(rows) else ""
+
+
+def colour_name(c):
+    return "own" if c is None else str(c)
+
+
+def check_colours(rows, n, fg, bg, what):
+    """Every non-blank cell of row n shows fg on bg."""
+    if n >= len(rows):
+        return []
+    for col, cell in enumerate(rows[n]):
+        if cell.char != " " and (cell.fg, cell.bg) != (fg, bg):
+            return ["%s: row %d column %d %r is %s on %s, expected %s on %s" %
+                    (what, n + 1, col + 1, cell.char, colour_name(cell.fg), colour_name(cell.bg),
+                     colour_name(fg), colour_name(bg))]
+    return []
+
+
+# ---------------------------------------------------------------------------------------------
+# Running a program in a tmux pane
+
+
+class Runner:
+    def __init__(self, workdir, wine):
+        self.workdir = workdir
+        self.wine = wine
+        self.started = False  # a session has started once: later failures are failures
+        self.conf = os.path.join(workdir, "tmux.conf")
+        with open(self.conf, "w"):
+            pass  # no user configuration in the way
+        self.count = 0
+
+    def tmux(self, *args, check=True):
+        # A server of its own for every run: a server that is still going away cannot interfere.
+        socket = "pliv-terminal-%d-%d" % (os.getpid(), self.count)
+        return subprocess.run(["tmux", "-L", socket, "-f", self.conf] + list(args),
+                              capture_output=True, text=True, check=check)
+
+    def command(self, argv):
+        return self.wine.command(argv) if self.wine else argv
+
+    def env(self):
+        env = dict(os.environ)
+        if self.wine:
+            env.update(self.wine.env)
+        return env
+
+    def in_pane(self, argv, timeout):
+        """Runs argv in a fresh 80x24 pane; returns (exit code, rows of cells, stderr text)."""
+        self.count += 1
+        rc_file = os.path.join(self.workdir, "rc%d" % self.count)
+        err_file = os.path.join(self.workdir, "err%d" % self.count)
+        cmd = self.command(argv)
+        # The pane stays open after the program, showing exactly what it left on the screen.
+        rc = shlex.quote(rc_file)
+        script = "%s 2>%s; echo $? >%s.tmp; mv %s.tmp %s; exec sleep 600" % (
+            " ".join(shlex.quote(a) for a in cmd), shlex.quote(err_file), rc, rc, rc)
+        env_args = []
+        for key, value in (self.wine.env.items() if self.wine else []):
+            env_args += ["-e", "%s=%s" % (key, value)]
+        try:
+            self.tmux("new-session", "-d", "-x", str(WIDTH), "-y", str(HEIGHT), *env_args, "sh", "-c", script)
+        except subprocess.CalledProcessError as e:
+            reason = "tmux cannot start a session: %s" % (e.stderr.strip() or e)
+            if self.started:
+                raise AssertionError(reason)
+            raise Skip(reason)
+        self.started = True
+        try:
+            deadline = time.monotonic() + timeout
+            while not os.path.exists(rc_file):
+                if time.monotonic() > deadline:
+                    raise AssertionError("timed out after %ds: %s" % (timeout, " ".join(cmd)))
+                time.sleep(0.1)
+            # The pane may still be taking in the last bytes the program wrote.
+            capture = None
+            for _ in range(20):
+                time.sleep(0.15)
+                now = self.tmux("capture-pane", "-p", "-e", "-N").stdout
+                if now == capture:
+                    break
+                capture = now
+            with open(rc_file) as f:
+                code = int(f.read().strip())
+            with open(err_file, errors="replace") as f:
+                err = f.read()
+            return code, parse_capture(capture), err
+        finally:
+            self.tmux("kill-server", check=False)
+
+    def to_file(self, argv, timeout):
+        """Runs argv with standard output redirected to a file; returns (exit code, bytes)."""
+        self.count += 1
+        out_file = os.path.join(self.workdir, "out%d" % self.count)
+        with open(out_file, "wb") as out:
+            proc = subprocess.run(self.command(argv), stdout=out, stderr=subprocess.DEVNULL,
+                                  stdin=subprocess.DEVNULL, env=self.env(), timeout=timeout)
+        with open(out_file, "rb") as f:
+            return proc.returncode, f.read()
+
+
+class Wine:
+    def __init__(self, prefix, own):
+        self.own = own  # a prefix of this run's own: its server may be kept up and then ended
+        loader = shutil.which("wine64") or next(
+            (p for p in ("/usr/lib/wine/wine64", "/usr/lib64/wine/wine64") if os.access(p, os.X_OK)), None)
+        if loader is None:
+            raise Skip("wine64 is not installed")
+        self.loader = loader
+        self.env = {
+            "WINEPREFIX": prefix,
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        }
+
+    def command(self, argv):
+        return [self.loader] + argv
+
+    def start(self, program):
+        """Creates the prefix outside the pane, so its first-start messages stay out of the checks."""
+        env = dict(os.environ, **self.env)
+        try:
+            proc = subprocess.run([self.loader, program], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE, env=env, timeout=180)
+        except (OSError, subprocess.TimeoutExpired) as e:
+            raise Skip("wine cannot start: %s" % e)
+        if proc.returncode != 0 and not proc.stdout:
+            raise Skip("wine cannot start %s: %s" % (program, proc.stderr.decode(errors="replace").strip()[-300:]))
+        if self.own:
+            # One server for all the runs, instead of one starting and stopping around each.
+            self.wineserver("-p")
+
+    def wineserver(self, option):
+        wineserver = shutil.which("wineserver") or os.path.join(os.path.dirname(self.loader), "wineserver")
+        if os.access(wineserver, os.X_OK):
+            # The server goes on in the background: no pipe of ours may stay open in it.
+            subprocess.run([wineserver, option], env=dict(os.environ, **self.env), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop(self):
+        if self.own:
+            self.wineserver("-k")
+
+
+# ---------------------------------------------------------------------------------------------
+# The checks: each returns a list of failure texts (empty: passed)
+
+
+def check_banner(rows, bg):
+    failures = []
+    for n, line in enumerate(BANNER):
+        if row_text(rows, n) != line:
+            failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
+        failures += check_colours(rows, n, LIGHT_GREEN, bg, "banner")
+    return failures
+
+
+def check_blank_from(rows, first, what):
+    for n in range(first, len(rows)):
+        if row_text(rows, n):
+            return ["%s: row %d should be blank, holds %r" % (what, n + 1, row_text(rows, n))]
+    return []
+
+
+def check_exit(code, err):
+    return [] if code == 0 else ["exit code %d, stderr %r" % (code, err[-300:])]
+
+
+def test_usage_screen(run, args):
+    code, rows, err = run.in_pane([args.pliv], args.timeout)
+    failures = check_exit(code, err) + check_banner(rows, None)
+    usage = row_text(rows, 8)
+    if not re.fullmatch(r"\S*pliv(\.exe)? http://\S+/youfolder/file\.zip \[localfilename\]", usage):
+        failures.append("row 9 should be the usage line, is %r" % usage)
+    failures += check_colours(rows, 8, None, None, "usage line")
+    failures += check_blank_from(rows, 9, "after the usage line")
+    return failures
+
+
+def status_rows(run, args, messages, attribute=None):
+    argv = [args.status_demo] + (["--attribute", attribute] if attribute else []) + messages
+    code, rows, err = run.in_pane(argv, args.timeout)
+    return check_exit(code, err), rows
+
+
+def test_shorter_status_leaves_no_remnant(run, args):
+    failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"])
+    failures += check_banner(rows, None)
+    if row_text(rows, 8) != "Done":
+        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
+    failures += check_colours(rows, 8, None, None, "status")
+    return failures + check_blank_from(rows, 9, "below the status row")
+
+
+def test_three_statuses_one_row(run, args):
+    messages = ["Connecting ...", "Sending headers ...", "Getting headers ..."]
+    failures, rows = status_rows(run, args, messages)
+    failures += check_banner(rows, None)
+    if row_text(rows, 8) != messages[-1]:
+        failures.append("status row is %r, expected %r" % (row_text(rows, 8), messages[-1]))
+    return failures + check_blank_from(rows, 9, "below the status row")
+
+
+def test_wrapped_status(run, args):
+    # The part that wrapped stays above; the next message takes the lower row.
+    long = "".join(str(i % 10) for i in range(WIDTH + 20))
+    failures, rows = status_rows(run, args, [long, "Next"])
+    if row_text(rows, 8) != long[:WIDTH] or row_text(rows, 9) != "Next":
+        failures.append("rows 9-10 are %r / %r" % (row_text(rows, 8), row_text(rows, 9)))
+    return failures + check_blank_from(rows, 10, "below the status row")
+
+
+def test_background_is_kept(run, args):
+    # White on blue before the banner: the banner is light green on blue, then white on blue again.
+    failures, rows = status_rows(run, args, ["Connecting ..."], attribute="0x1F")
+    failures += check_banner(rows, BLUE)
+    if row_text(rows, 8) != "Connecting ...":
+        failures.append("status row is %r" % row_text(rows, 8))
+    return failures + check_colours(rows, 8, BRIGHT_WHITE, BLUE, "status after the banner")
+
+
+def test_redirected_usage(run, args):
+    code, out = run.to_file([args.pliv], args.timeout)
+    failures = [] if code == 0 else ["exit code %d" % code]
+    banner = "".join(line + "\r\n" for line in BANNER).encode()
+    if b"\x1b" in out:
+        failures.append("escape byte in the file: %r" % out[:120])
+    if not out.startswith(banner):
+        failures.append("the file does not start with the plain banner: %r" % out[:500])
+    elif not re.fullmatch(rb"\S*pliv(\.exe)? http://\S+ \[localfilename\]\r\n", out[len(banner):]):
+        failures.append("after the banner comes %r, expected the usage line alone" % out[len(banner):])
+    return failures
+
+
+def test_redirected_status(run, args):
+    code, out = run.to_file([args.status_demo, "--attribute", "0x1F", "Connecting ...", "Sending headers ..."],
+                            args.timeout)
+    expected = ("".join(line + "\r\n" for line in BANNER) + "Connecting ...Sending headers ...").encode()
+    failures = [] if code == 0 else ["exit code %d" % code]
+    if out != expected:
+        failures.append("file holds %r, expected %r" % (out, expected))
+    return failures
+
+
+TESTS = [
+    ("pliv without argument: green banner, usage line in the pane's colours", test_usage_screen),
+    ("a shorter status after a longer one leaves no remnant", test_shorter_status_leaves_no_remnant),
+    ("three status messages leave one row", test_three_statuses_one_row),
+    ("a status wider than the row wraps; the next one takes the lower row", test_wrapped_status),
+    ("on a blue background the banner keeps the background", test_background_is_kept),
+    ("redirected to a file: plain banner and usage line", test_redirected_usage),
+    ("redirected to a file: status messages follow on without escapes", test_redirected_status),
+]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--pliv", required=True, help="the pliv program")
+    parser.add_argument("--status-demo", required=True, help="the status_demo test program")
+    parser.add_argument("--wine", action="store_true", help="the programs are Windows programs: run them with wine64")
+    parser.add_argument("--wine-prefix", help="the wine prefix to use (default: WINEPREFIX, else a fresh temporary one)")
+    parser.add_argument("--timeout", type=int, default=60, help="seconds one run may take")
+    args = parser.parse_args()
+    args.pliv = os.path.abspath(args.pliv)
+    args.status_demo = os.path.abspath(args.status_demo)
+    label = "wine" if args.wine else "native"
+
+    for path in (args.pliv, args.status_demo):
+        if not os.path.isfile(path):
+            print("%s: no such program" % path)
+            print("0 passed, 1 failed")
+            return 1
+
+    workdir = tempfile.mkdtemp(prefix="pliv-terminal-")
+    wine = None
+    try:
+        if shutil.which("tmux") is None:
+            raise Skip("tmux is not installed")
+        if args.wine:
+            given = args.wine_prefix or os.environ.get("WINEPREFIX")
+            wine = Wine(os.path.abspath(given) if given else os.path.join(workdir, "wineprefix"), not given)
+            wine.start(args.status_demo)
+        run = Runner(workdir, wine)
+        passed = failed = 0
+        for name, test in TESTS:
+            try:
+                failures = test(run, args)
+            except AssertionError as e:
+                failures = [str(e)]
+            if failures:
+                failed += 1
+                print("FAIL [%s] %s" % (label, name))
+                for failure in failures:
+                    print("    " + failure)
+            else:
+                passed += 1
+                print("ok   [%s] %s" % (label, name))
+            sys.stdout.flush()
+    except Skip as e:
+        print("SKIP: [%s] %s" % (label, e))
+        print("0 passed, 0 failed")
+        return 0
+    finally:
+        if wine:
+            wine.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+    print("%d passed, %d failed" % (passed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,222 @@
+// The terminal's byte stream: the VT sequences of the console operations, and what the console
+// control, the banner and the status line send to a terminal (and to a file) in which order.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/output.h"
+#include "crt32/crt32.h"
+#include "platform/console_vt.h"
+#include "ui/banner.h"
+#include "ui/status.h"
+
+namespace {
+
+using platform::vt::kCursorRow;
+using platform::vt::Terminal;
+
+// Everything that reaches standard output, one entry per write call, text and sequences alike.
+std::vector<std::string> writes;
+
+bool RecordText(const char* data, std::size_t size, int&) {
+  writes.emplace_back(data, size);
+  return true;
+}
+
+class TerminalStream : public ::testing::Test {
+ protected:
+  void Attach(bool isTerminal) {
+    writes.clear();
+    terminal.isTerminal = isTerminal;
+    BindOutput({isTerminal ? platform::StdKind::Console : platform::StdKind::File, &RecordText});
+    platform::vt::BindTerminal(&terminal);
+  }
+  void SetUp() override { Attach(true); }
+  void TearDown() override { platform::vt::BindTerminal(nullptr); }
+
+  Terminal terminal{true, 80, platform::vt::kUserColours, [](std::string_view b) { writes.emplace_back(b); }};
+};
+
+TEST(VtAttribute, ColoursMapFromTheWindowsPalette) {
+  struct Row {
+    std::uint16_t attribute;
+    const char* sequence;
+  };
+  // Every foreground on a blue background; Windows has blue in bit 0, ANSI in bit 2.
+  const Row rows[] = {
+      {0x10, "\x1b[0;30;44m"},
+      {0x11, "\x1b[0;34;44m"},
+      {0x12, "\x1b[0;32;44m"},
+      {0x13, "\x1b[0;36;44m"},
+      {0x14, "\x1b[0;31;44m"},
+      {0x15, "\x1b[0;35;44m"},
+      {0x16, "\x1b[0;33;44m"},
+      {0x17, "\x1b[0;37;44m"},
+      {0x18, "\x1b[0;90;44m"},
+      {0x19, "\x1b[0;94;44m"},
+      {0x1A, "\x1b[0;92;44m"},
+      {0x1B, "\x1b[0;96;44m"},
+      {0x1C, "\x1b[0;91;44m"},
+      {0x1D, "\x1b[0;95;44m"},
+      {0x1E, "\x1b[0;93;44m"},
+      {0x1F, "\x1b[0;97;44m"},
+      // Backgrounds: 0 is the terminal's own, intense ones are 100-107.
+      {0x0A, "\x1b[0;92;49m"},
+      {0x00, "\x1b[0;30;49m"},
+      {0x47, "\x1b[0;37;41m"},
+      {0x70, "\x1b[0;30;47m"},
+      {0x80, "\x1b[0;30;100m"},
+      {0xE1, "\x1b[0;34;103m"},
+      {0xCF, "\x1b[0;97;101m"},
+      {0xF0, "\x1b[0;30;107m"},
+      // The user's colours, whatever the bits above the low byte say.
+      {0x07, "\x1b[0m"},
+      {0x8007, "\x1b[0m"},
+      {0x801A, "\x1b[0;92;44m"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(platform::vt::AttributeSequence(row.attribute), row.sequence) << std::hex << row.attribute;
+  }
+}
+
+TEST_F(TerminalStream, CursorAndBlankingSequences) {
+  struct Row {
+    const char* name;
+    void (*operation)(Terminal&);
+    const char* bytes;
+  };
+  const Row rows[] = {
+      {"column 1 of the cursor's row", [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); },
+       "\r"},
+      {"further in on the cursor's row",
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 12, kCursorRow); }, "\r\x1b[12C"},
+      {"a row of the screen", [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); }, "\x1b[5;3H"},
+      {"outside the screen", [](Terminal& t) { platform::vt::SetCursorPosition(t, -1, 4); }, nullptr},
+      {"rest of the cursor's row", [](Terminal& t) { platform::vt::FillBlanks(t, 80, 0, kCursorRow); },
+       "\x1b[K"},
+      {"beyond the row's end", [](Terminal& t) { platform::vt::FillBlanks(t, 200, 30, kCursorRow); },
+       "\x1b[K"},
+      {"part of the cursor's row", [](Terminal& t) { platform::vt::FillBlanks(t, 10, 0, kCursorRow); },
+       "\x1b[10X"},
+      {"another row, cursor kept", [](Terminal& t) { platform::vt::FillBlanks(t, 70, 10, 3); },
+       "\x1b"
+       "7\x1b[4;11H\x1b[K\x1b"
+       "8"},
+      {"no cells", [](Terminal& t) { platform::vt::FillBlanks(t, 0, 0, kCursorRow); }, nullptr},
+      // Cells cannot be recoloured without rewriting them; the blanks carry the colour.
+      {"attribute fill", [](Terminal& t) { platform::vt::FillAttribute(t, 0x1F, 80, 0, kCursorRow); },
+       nullptr},
+  };
+  for (const Row& row : rows) {
+    writes.clear();
+    row.operation(terminal);
+    if (row.bytes == nullptr) {
+      EXPECT_TRUE(writes.empty()) << row.name;
+    } else {
+      EXPECT_EQ(writes, std::vector<std::string>{row.bytes}) << row.name;
+    }
+  }
+}
+
+TEST_F(TerminalStream, ScreenBufferInfoReportsTheCursorRowAndTheWordSet) {
+  terminal.width = 132;
+  platform::ScreenBufferInfo info;
+  ASSERT_TRUE(platform::GetScreenBufferInfo(info));
+  EXPECT_EQ(info.width, 132);
+  EXPECT_EQ(info.cursorRow, kCursorRow);
+  EXPECT_EQ(info.attribute, platform::vt::kUserColours);
+  // MoveCursor(1, CursorRow()) is column 1 of the row the cursor is on.
+  MoveCursor(1, CursorRow());
+  EXPECT_EQ(writes, std::vector<std::string>{"\r"});
+}
+
+TEST_F(TerminalStream, SetTextColorKeepsTheBackgroundAndRestoresTheSavedWord) {
+  struct Row {
+    std::uint16_t start;
+    std::uint8_t colour;
+    std::uint16_t expected;
+    const char* sequence;
+  };
+  const Row rows[] = {
+      {platform::vt::kUserColours, 10, 0x0A, "\x1b[0;92;49m"},
+      {0x1F, 10, 0x1A, "\x1b[0;92;44m"},      // white on blue: light green on blue
+      {0x8C4F, 0x0A, 0x4A, "\x1b[0;92;41m"},  // bits 8-15 and the old foreground dropped
+      {0x1F, 0x2E, 0x3E, "\x1b[0;93;46m"},    // the whole colour byte is ORed in
+  };
+  for (const Row& row : rows) {
+    terminal.attribute = row.start;
+    writes.clear();
+    SetTextColor(row.colour);
+    EXPECT_EQ(GetTextAttribute(), row.expected);
+    EXPECT_EQ(writes, std::vector<std::string>{row.sequence});
+  }
+  // The low byte of a saved word brings its colours back.
+  SetTextAttribute(0x1F);
+  std::uint16_t saved = GetTextAttribute();
+  SetTextColor(10);
+  SetTextColor(static_cast<std::uint8_t>(saved));
+  EXPECT_EQ(GetTextAttribute(), 0x1F);
+  EXPECT_EQ(writes.back(), "\x1b[0;97;44m");
+}
+
+const char* const kBannerText =
+    "------------------------------------------------\r\n"
+    "Title\r\n"
+    "Copyright (c) Pliv authors\r\n"
+    "\r\n"
+    "\r\n"
+    "\r\n"
+    "More tools: https://www.example.com/tools\r\n"
+    "------------------------------------------------\r\n";
+
+TEST_F(TerminalStream, BannerIsGreenAndTheUsersColoursComeBackAfterIt) {
+  ShowBanner("Title");
+  ASSERT_EQ(writes.size(), 10u);
+  EXPECT_EQ(writes.front(), "\x1b[0;92;49m");
+  std::string lines;
+  for (std::size_t i = 1; i + 1 < writes.size(); ++i) lines += writes[i];
+  EXPECT_EQ(lines, kBannerText);
+  EXPECT_EQ(writes.back(), "\x1b[0m");
+  EXPECT_EQ(GetTextAttribute(), platform::vt::kUserColours);
+}
+
+TEST_F(TerminalStream, BannerOnABackgroundKeepsIt) {
+  terminal.attribute = 0x1E;
+  ShowBanner("Title");
+  EXPECT_EQ(writes.front(), "\x1b[0;92;44m");
+  EXPECT_EQ(writes.back(), "\x1b[0;93;44m");
+}
+
+TEST_F(TerminalStream, StatusRewritesTheCursorsRow) {
+  ShowStatus("Connecting ...");
+  ShowStatus("Getting headers ...");
+  EXPECT_EQ(writes, (std::vector<std::string>{"\r", "\x1b[K", "Connecting ...", "\r", "\x1b[K",
+                                              "Getting headers ..."}));
+}
+
+TEST_F(TerminalStream, NothingButTextReachesAFile) {
+  Attach(false);
+  EXPECT_EQ(GetTextAttribute(), 0);
+  platform::ScreenBufferInfo info;
+  EXPECT_FALSE(platform::GetScreenBufferInfo(info));
+  SetTextAttribute(0x1F);
+  SetTextColor(10);
+  MoveCursor(1, CursorRow());
+  MoveCursor(3, 4);
+  ClearToLineEnd();
+  platform::vt::FillBlanks(terminal, 5, 0, 2);
+  EXPECT_TRUE(writes.empty());
+  ShowBanner("Title");
+  ShowStatus("Connecting ...");
+  ShowStatus("Sending headers ...");
+  FlushOutput();
+  std::string all;
+  for (const std::string& w : writes) all += w;
+  EXPECT_EQ(all, std::string(kBannerText) + "Connecting ...Sending headers ...");
+  // The word a terminal would have taken stays untouched.
+  EXPECT_EQ(terminal.attribute, platform::vt::kUserColours);
+}
+
+}  // namespace
