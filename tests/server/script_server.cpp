@@ -50,6 +50,10 @@ std::string ReadRequest(platform::SocketHandle connection, int timeoutMs) {
 struct Sender {
   platform::SocketHandle connection;
   std::size_t piece;  // 0: as large as the data
+  // With a cap on the send size, the first bytes of a connection go out with a short pause after
+  // each piece, so that the pieces reach the client in separate receives rather than coalesced.
+  // (Beyond these bytes pacing would only make long responses slow.)
+  std::size_t pacedBytes = 0;
   bool drip = false;
   bool failed = false;
 
@@ -64,7 +68,12 @@ struct Sender {
       }
       data += n;
       size -= static_cast<std::size_t>(n);
-      if (drip && size > 0) Sleep(1);
+      if (drip && size > 0) {
+        Sleep(1);
+      } else if (pacedBytes > 0) {
+        pacedBytes -= static_cast<std::size_t>(n) < pacedBytes ? static_cast<std::size_t>(n) : pacedBytes;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
     }
   }
 };
@@ -99,6 +108,7 @@ void SendFile(Sender& sender, const std::string& path) {
 void Play(platform::SocketHandle connection, const std::vector<ServerAction>& actions,
           const ServerOptions& options) {
   Sender sender{connection, options.maxSend};
+  if (options.maxSend != 0) sender.pacedBytes = 256 * 1024;
   for (const ServerAction& action : actions) {
     switch (action.kind) {
       case ServerAction::Kind::Send:
@@ -120,7 +130,9 @@ void Play(platform::SocketHandle connection, const std::vector<ServerAction>& ac
         platform::ResetConnection(connection);
         return;
       case ServerAction::Kind::Drip:
+        // A drip never lifts the server-wide cap on the size of a send.
         sender.piece = static_cast<std::size_t>(action.count);
+        if (options.maxSend != 0 && options.maxSend < sender.piece) sender.piece = options.maxSend;
         sender.drip = true;
         break;
       case ServerAction::Kind::Wait:

@@ -40,7 +40,8 @@ bool ParseScript(std::string_view script, std::vector<ServerAction>& actions, st
 
 struct ServerOptions {
   int connections = 1;
-  std::size_t maxSend = 0;            // when not 0, every send goes out in pieces of at most this size
+  std::size_t maxSend = 0;            // when not 0, every send goes out in pieces of at most this size,
+                                      // the first 256 KiB of a connection paced (200 us after each)
   int requestTimeoutMs = 500;         // reading the request stops after this long without bytes
   std::atomic<bool>* stop = nullptr;  // ends a "wait" and the serving loop when set
   // Called with each connection's request bytes as soon as they are read.
