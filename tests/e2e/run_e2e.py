@@ -3,11 +3,14 @@
 127.0.0.1 and checks standard output byte for byte, standard error, the exit code and every file
 in the folder the program ran in.
 
-  run_e2e.py --pliv COMMAND --server PATH [--filter TEXT]
+  run_e2e.py --pliv COMMAND --server PATH [--filter TEXT] [--max-send N]
 
 COMMAND runs the program, e.g. build/default/pliv or "wine64 build/mingw-x64/pliv.exe".
 PATH is the scripted_server program. The servers: scripted_server with a script per case,
 python3's http.server and nginx over files generated here. Ends with "N passed, N failed".
+With --max-send N the scripted server sends every piece in at most N bytes, so every boundary
+of the header block and the body falls inside a receive; the cases then allow any progress lines
+before the last one.
 """
 
 import argparse
@@ -19,6 +22,7 @@ import random
 import re
 import shlex
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -55,6 +59,10 @@ class Case:
     stderr: str = ""
     request: bytes = None  # the request bytes the server must have received
     early_output: bool = False  # some output must reach the pipe long before the end
+    interrupt: float = None  # stop the program with SIGINT after this many seconds; stdout is then a
+    #                          prefix of the template (which has no placeholders but banner and port)
+    stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads)
+    posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
 
 
 def response(body, length=None):
@@ -157,6 +165,106 @@ SCRIPTED_CASES = [
          exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, "2147483648")),
 ]
 
+CUT_SHORT = "Fatal: connection closed before the end of the headers\r\n"
+MANY_LINES = "".join("X-Line-%05d: filler\\r\\n" % i for i in range(10000))
+LONG_NAME = "a" * 65536
+
+
+def progress(received, length):
+    return "Downloading %d of %d (%s%%) Speed {#} Kb/s {#} seconds passed" % (
+        received, length, "%.2f" % (received * 100.0 / length))
+
+
+def could_not_connect(name, host, port):
+    return ("{banner}Downloading %s from %s on port %s\r\nConnecting ...Fatal: could not connect %s:%s\r\n"
+            % (name, host, port, host, port) + closing(0, name))
+
+
+def io_error(number):
+    return "Exception EInOutError in module {exe} at {hex8}.\r\nI/O error %d.\r\n\r\n" % number
+
+
+# Servers that lie, stall or break off. Nothing may crash, hang on its own, damage a file that
+# the transfer did not reach, or end as a success when it was not one.
+HOSTILE_CASES = [
+    Case("hostile: headers and body dripped one byte at a time", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}" + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()},
+         script=["drip 1", "send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n" + TEN, "close"]),
+    Case("hostile: 10 000 header lines before the length", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}" + PROGRESS_10 + closing(10, "f.txt"), files={"f.txt": TEN.encode()},
+         script=["send HTTP/1.0 200 OK\\r\\n" + MANY_LINES + "Content-Length: 10\\r\\n\\r\\n" + TEN, "close"]),
+    Case("hostile: 8 MiB of header block without its end, then close", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + CUT_SHORT + closing(0, "f.txt"),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
+         script=["send HTTP/1.0 200 OK\\r\\nX-Endless: ", "pattern 8388608", "close"]),
+    Case("hostile: a declared length of 2147483647 with a short body", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + progress(10, 2147483647) + closing(10, "f.txt")
+         + "Fatal: download incomplete, 10 of 2147483647 bytes received\r\n",
+         exit=2, files={"f.txt": TEN.encode()}, script=response(TEN, 2147483647)),
+    Case("hostile: a declared length of 2^32 + 1 ends in the conversion error, no file made", ["{url}/f.txt"],
+         announced("f.txt") + STATUS,
+         stderr="Exception EConvertError in module {exe} at {hex8}.\r\n"
+                "'4294967297' is not a valid integer value.\r\n\r\n",
+         exit=1, script=response(TEN, "4294967297")),
+    Case("hostile: five times the declared length, in blocks", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}" + progress(5000, 1000) + closing(1000, "f.bin"),
+         files={"f.bin": pattern(1000)},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 1000\\r\\n\\r\\n", "drip 300", "pattern 5000", "close"]),
+    Case("hostile: a reset right after the headers", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + progress(0, 100) + closing(0, "f.txt")
+         + "Fatal: download incomplete, 0 of 100 bytes received\r\n",
+         exit=2, files={"f.txt": b""},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 100\\r\\n\\r\\n", "pause 300", "reset"]),
+    Case("hostile: a server that closes at once", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + CUT_SHORT + closing(0, "f.txt"),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=["close"]),
+    Case("hostile: a server that never answers; Ctrl+C leaves the file alone", ["{url}/f.txt"],
+         announced("f.txt") + STATUS,
+         exit=-signal.SIGINT, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=["wait"], interrupt=1.0,
+         posix_only=True),
+]
+
+# Input that nobody planned for: the URL, argument 2 and standard output.
+BAD_INPUT_CASES = [
+    Case("bad input: CR LF in the URL stays inside the request line", ["{url}/d/a\r\nX-Injected: 1"],
+         "{banner}Downloading  1 from 127.0.0.1 on port {port}\r\n" + STATUS + PROGRESS_10 + closing(10, " 1"),
+         files={" 1": TEN.encode()}, script=response(TEN, 10), request=REQUEST % b"/d/a%0D%0AX-Injected:%201"),
+    Case("bad input: control bytes in the URL go out as %XX", ["{url}/c\x01\x07\x1b[0m\x7f\tz.bin"],
+         announced("c\x01\x07\x1b[0m\x7f\tz.bin") + STATUS + PROGRESS_10 + closing(10, "c\x01\x07\x1b[0m\x7f\tz.bin"),
+         files={"c\x01\x07\x1b[0m\x7f\tz.bin": TEN.encode()}, script=response(TEN, 10),
+         request=REQUEST % b"/c%01%07%1B[0m%7F%09z.bin", posix_only=True),
+    Case("bad input: a 64 KiB URL, its name too long to write", ["{url}/" + LONG_NAME],
+         announced(LONG_NAME) + STATUS + PROGRESS_10 + closing(10, LONG_NAME)
+         + "Fatal: could not write " + LONG_NAME + "\r\n",
+         exit=2, script=response(TEN, 10), request=REQUEST % ("/" + LONG_NAME).encode(), posix_only=True),
+    Case("bad input: only ://", ["://"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+         exit=2, server="refused"),
+    Case("bad input: only :", [":"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+         exit=2, server="refused"),
+    Case("bad input: port -1 (65535 on the wire)", ["http://127.0.0.1:-1/f.txt"],
+         could_not_connect("f.txt", "127.0.0.1", -1), exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
+         server="refused"),
+    Case("bad input: port $FFFFFFFF is -1", ["127.0.0.1:$FFFFFFFF/f.txt"],
+         could_not_connect("f.txt", "127.0.0.1", -1), exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
+         server="refused"),
+    # The host is the text after the first "@", a name no resolver accepts; the server hears nothing.
+    Case("bad input: user information with several @", ["http://user@pass@127.0.0.1:{port}/f.txt"],
+         could_not_connect("f.txt", "pass@127.0.0.1", "{port}"), exit=2, files={"f.txt": b""}, request=b""),
+    Case("bad input: argument 2 in a missing folder", ["{url}/f.txt", "missing/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "missing/f.txt")
+         + "Fatal: could not write missing/f.txt\r\n", exit=2, script=response(TEN, 10)),
+    Case("bad input: standard output closed", ["{url}/f.txt"], "", stderr=io_error(105),
+         exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="closed",
+         posix_only=True),
+    Case("bad input: standard output on a full device", ["{url}/f.txt"], "", stderr=io_error(28),
+         exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="full",
+         posix_only=True),
+    Case("bad input: standard output on a pipe no one reads", ["{url}/f.txt"], "", stderr=io_error(32),
+         exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="broken",
+         posix_only=True),
+]
+
 SIZES = [0, 1, 1023, 1024, 1025, 10 * 1024 * 1024]
 
 
@@ -223,6 +331,14 @@ def wait_until_listening(port, process, what):
     raise RuntimeError("%s does not listen on 127.0.0.1:%d" % (what, port))
 
 
+def wait(process, seconds):
+    """The exit code, or None when the process still runs after so many seconds."""
+    try:
+        return process.wait(seconds)
+    except subprocess.TimeoutExpired:
+        return None
+
+
 def stop(process):
     if process and process.poll() is None:
         process.terminate()
@@ -275,14 +391,16 @@ class RealServer:
 
 
 class Runner:
-    def __init__(self, pliv, server, root):
+    def __init__(self, pliv, server, root, max_send=0):
         # Paths in the command are made absolute: each case runs in a folder of its own.
         self.pliv = [os.path.abspath(w) if os.path.exists(w) else w for w in shlex.split(pliv)]
         self.exe = os.path.basename(self.pliv[-1])
         self.wine = any("wine" in os.path.basename(w) for w in self.pliv[:-1])
         self.server = os.path.abspath(server)
         self.root = root
+        self.max_send = max_send
         self.real = {}
+        self.banner_text = None
         if self.wine:
             self.keep_wine_up()
 
@@ -320,7 +438,8 @@ class Runner:
             script = os.path.join(self.root, "script%02d.txt" % index)
             with open(script, "w") as f:
                 f.write("\n".join(case.script) + "\n")
-            scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log],
+            options = ["--max-send", str(self.max_send)] if self.max_send else []
+            scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log] + options,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
             port = int(scripted.stdout.readline())
         elif case.server == "refused":
@@ -330,14 +449,21 @@ class Runner:
             port = real.port
 
         try:
-            args = [a.replace("{url}", "http://127.0.0.1:%d" % port) for a in case.args]
-            stdout, chunks, stderr, code, ended = self.run_pliv(args, folder)
+            args = [a.replace("{url}", "http://127.0.0.1:%d" % port).replace("{port}", str(port)) for a in case.args]
+            stdout, chunks, stderr, code, ended = self.run_pliv(args, folder, case, log)
         finally:
             stop(scripted)
 
         problems = []
-        expected = Expect(case.stdout, port, self.exe)
-        if not expected.matches(stdout):
+        template = case.stdout
+        if self.max_send and case.server == "script":  # blocks split anywhere: any progress lines first
+            template = template.replace(STATUS, STATUS + "{any}")
+        if case.interrupt is not None:
+            # Stopped while waiting: what had passed the 128-byte buffer, and nothing else.
+            whole = template.replace("{banner}", self.banner()).replace("{port}", str(port)).encode("latin-1")
+            if not whole.startswith(stdout) or not stdout:
+                problems.append("stdout %r\n    is not a beginning of %r" % (stdout[-600:], whole))
+        elif not Expect(template, port, self.exe).matches(stdout):
             problems.append("stdout %r\n    does not match %r" % (stdout[-600:], case.stdout))
         if not Expect(case.stderr, port, self.exe).matches(self.without_wine_noise(stderr)):
             problems.append("stderr %r\n    does not match %r" % (stderr, case.stderr))
@@ -352,13 +478,35 @@ class Runner:
                 problems.append("request %r, expected %r" % (got, case.request))
         return problems
 
-    def run_pliv(self, args, folder):
-        process = subprocess.Popen(self.pliv + args, cwd=folder, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+    def banner(self):
+        """The banner as the program writes it (its credit lines are the program's own)."""
+        if self.banner_text is None:
+            out = subprocess.run(self.pliv, cwd=self.root, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT).stdout
+            self.banner_text = out[:out.rindex(b"-" * 48 + b"\r\n") + 50].decode("latin-1")
+        return self.banner_text
+
+    def run_pliv(self, args, folder, case, log):
+        command, stdout, broken = self.pliv + args, subprocess.PIPE, None
+        if case.stdout_to == "closed":
+            command = ["sh", "-c", 'exec "$@" >&-', "sh"] + command
+            stdout = None
+        elif case.stdout_to == "full":
+            stdout = open("/dev/full", "wb")
+        elif case.stdout_to == "broken":
+            reader_end, broken = os.pipe()
+            os.close(reader_end)
+            stdout = broken
+        process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
                                    stdin=subprocess.DEVNULL)
+        if case.stdout_to == "full":
+            stdout.close()
+        elif broken is not None:
+            os.close(broken)
         chunks, errors = [], []
 
         def read_stdout():  # each read records when it came: the buffering rule is about timing
-            while True:
+            while process.stdout is not None:
                 data = os.read(process.stdout.fileno(), 65536)
                 if not data:
                     break
@@ -368,9 +516,18 @@ class Runner:
         err_reader = threading.Thread(target=lambda: errors.append(process.stderr.read()))
         reader.start()
         err_reader.start()
-        try:
-            code = process.wait(RUN_TIMEOUT)
-        except subprocess.TimeoutExpired:
+        if case.interrupt is None:
+            code = wait(process, RUN_TIMEOUT)
+        else:
+            # The program has sent its request and waits for the answer: after a while, Ctrl+C.
+            deadline = time.monotonic() + RUN_TIMEOUT
+            while process.poll() is None and time.monotonic() < deadline and not os.path.getsize(log):
+                time.sleep(0.05)
+            code = wait(process, case.interrupt)
+            if code is None:
+                process.send_signal(signal.SIGINT)
+                code = wait(process, RUN_TIMEOUT)
+        if code is None:
             process.kill()
             code = process.wait()
         ended = time.monotonic()
@@ -429,15 +586,19 @@ def main():
     parser.add_argument("--pliv", required=True, help="the command that runs the program")
     parser.add_argument("--server", required=True, help="the scripted_server program")
     parser.add_argument("--filter", default="", help="run only the cases whose name contains this text")
+    parser.add_argument("--max-send", type=int, default=0, help="the scripted server sends at most N bytes at once")
     options = parser.parse_args()
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
-        runner = Runner(options.pliv, options.server, root)
-        cases = SCRIPTED_CASES + real_server_cases("python") + real_server_cases("nginx")
+        runner = Runner(options.pliv, options.server, root, options.max_send)
+        cases = SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + real_server_cases("python") + real_server_cases("nginx")
         passed = failed = 0
         try:
             for index, case in enumerate(cases):
                 if options.filter not in case.name:
+                    continue
+                if case.posix_only and runner.wine:
+                    print("skip  %s (POSIX only)" % case.name)
                     continue
                 try:
                     problems = runner.run(case, index)
