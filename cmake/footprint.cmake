@@ -1,3 +1,8 @@
+# What the program carries with it, which decides its size and how fast it starts.
+#
+# Native builds link the C++ runtime statically into pliv: loading and relocating the shared
+# libstdc++ is most of the start-up time of a program that otherwise prints one usage line.
+#
 # The Windows program carries its C++ runtime inside it; these settings keep that small.
 #  - libstdc++'s default terminate handler names the type of the escaping exception, and so brings
 #    the C++ demangler and the C library's printf engine along. Every error of the program ends in
@@ -7,6 +12,9 @@
 #    emulation (libwinpthread) out. The tests keep the posix model, whose std::mutex GoogleTest needs.
 #  - Symbols are stripped at link.
 if(NOT WIN32)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_link_options(pliv PRIVATE -static-libstdc++ -static-libgcc)
+  endif()
   return()
 endif()
 
