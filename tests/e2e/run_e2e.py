@@ -64,6 +64,7 @@ class Case:
     stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads)
     posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
+    locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
 
 
 def response(body, length=None):
@@ -116,6 +117,9 @@ SCRIPTED_CASES = [
     Case("more than declared is cut", ["{url}/f"],
          announced("f") + STATUS + "Downloading 15 of 10 (150.00%) Speed {#} Kb/s {#} seconds passed"
          + closing(10, "f"), files={"f": TEN.encode()}, script=response(TEN + "abcde", 10)),
+    Case("a locale with a decimal comma shows it in every figure", ["{url}/f"],
+         announced("f") + STATUS + "Downloading 10 of 10 (100,00%) Speed {#} Kb/s {#} seconds passed"
+         + closing(10, "f"), files={"f": TEN.encode()}, script=response(TEN, 10), locale="de_DE.UTF-8"),
     Case("leading zeros of a length do not count", ["{url}/f"],
          announced("f") + STATUS + PROGRESS_10 + closing(10, "f"),
          files={"f": TEN.encode()}, script=response(TEN, "000000000000000000010")),
@@ -488,6 +492,21 @@ class Runner:
             self.banner_text = out[:out.rindex(b"-" * 48 + b"\r\n") + 50].decode("latin-1")
         return self.banner_text
 
+    def environment(self, case):
+        if case.locale is None:
+            return None
+        # A locale the machine may not have installed: compiled into the run's own folder.
+        locales = os.path.join(self.root, "locales")
+        if not os.path.isdir(os.path.join(locales, case.locale)):
+            language, charset = case.locale.split(".")
+            os.makedirs(locales, exist_ok=True)
+            # localedef exits non-zero on mere warnings; the compiled folder is what counts.
+            subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, case.locale)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if not os.path.isdir(os.path.join(locales, case.locale)):
+                raise RuntimeError("localedef could not compile " + case.locale)
+        return dict(os.environ, LOCPATH=locales, LC_ALL=case.locale, LANG=case.locale)
+
     def run_pliv(self, args, folder, case, log):
         command, stdout, broken = self.pliv + args, subprocess.PIPE, None
         if case.stdout_to == "closed":
@@ -500,7 +519,7 @@ class Runner:
             os.close(reader_end)
             stdout = broken
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
-                                   stdin=subprocess.DEVNULL)
+                                   stdin=subprocess.DEVNULL, env=self.environment(case))
         if case.stdout_to == "full":
             stdout.close()
         elif broken is not None:
