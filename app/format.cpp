@@ -8,17 +8,34 @@ namespace {
 
 char decimalSeparator = '.';
 
-void AppendInteger(std::string& out, std::int32_t value) {
-  char text[12];
-  int n = sizeof text;
+// Writes value in decimal so that it ends just before end; returns where it starts. Two digits a
+// step, and 32-bit steps as soon as the value fits: a 64-bit division is a library call on x86.
+char* PutDecimal(char* end, std::uint64_t value) {
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  for (; value > 0xFFFFFFFFu; value /= 10) *--end = static_cast<char>('0' + value % 10);
+  auto small = static_cast<std::uint32_t>(value);
+  for (; small >= 100; small /= 100) {
+    end -= 2;
+    std::memcpy(end, kPairs + small % 100 * 2, 2);
+  }
+  if (small >= 10) {
+    end -= 2;
+    std::memcpy(end, kPairs + small * 2, 2);
+  } else {
+    *--end = static_cast<char>('0' + small);
+  }
+  return end;
+}
+
+char* PutInteger(char* end, std::int32_t value) {
   // Work in 64 bits so that the most negative value has a magnitude.
   std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
-  do {
-    text[--n] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) text[--n] = '-';
-  out.append(text + n, sizeof text - static_cast<std::size_t>(n));
+  char* start = PutDecimal(end, static_cast<std::uint64_t>(magnitude));
+  if (value < 0) *--start = '-';
+  return start;
 }
 
 // An unsigned integer of up to kWords 32-bit words, least significant first: enough for the exact
@@ -166,24 +183,20 @@ bool ReachesHalf(long double magnitude, std::uint64_t whole) {
 }
 
 // Appends a rounded value given in hundredths: a sign, the integer part, the separator, two decimals.
-void AppendHundredths(std::string& out, bool negative, std::uint64_t hundredths) {
-  char text[32];
-  int n = sizeof text;
-  text[--n] = static_cast<char>('0' + hundredths % 10);
-  text[--n] = static_cast<char>('0' + hundredths / 10 % 10);
-  text[--n] = decimalSeparator;
-  hundredths /= 100;
-  do {
-    text[--n] = static_cast<char>('0' + hundredths % 10);
-    hundredths /= 10;
-  } while (hundredths != 0);
-  if (negative) text[--n] = '-';
-  out.append(text + n, sizeof text - static_cast<std::size_t>(n));
+// Writes a rounded value given in hundredths (a sign, the integer part, the separator, two
+// decimals) so that it ends just before end; returns where it starts.
+char* PutHundredths(char* end, bool negative, std::uint64_t hundredths) {
+  auto cents = static_cast<unsigned>(hundredths % 100);
+  *--end = static_cast<char>('0' + cents % 10);
+  *--end = static_cast<char>('0' + cents / 10);
+  *--end = decimalSeparator;
+  char* start = PutDecimal(end, hundredths / 100);
+  if (negative) *--start = '-';
+  return start;
 }
 
-}  // namespace
-
-bool AppendFixed2Quick(std::string& out, long double value) {
+// The quick way to %f: false for values it leaves to the exact one.
+bool PutFixed2Quick(char* end, long double value, char*& start) {
   long double magnitude = value < 0 ? -value : value;
   if (!(magnitude < 1e15L)) return false;  // NaN fails this test as well
   long double scaled = magnitude * 100;
@@ -193,7 +206,38 @@ bool AppendFixed2Quick(std::string& out, long double value) {
   // fraction outside it rounds the same way in both; inside it only exact arithmetic can tell.
   bool nearHalf = std::fabs(fraction - 0.5L) <= magnitude * 1e-13L;
   std::uint64_t hundredths = whole + ((nearHalf ? ReachesHalf(magnitude, whole) : fraction > 0.5L) ? 1 : 0);
-  AppendHundredths(out, value < 0 && hundredths != 0, hundredths);
+  start = PutHundredths(end, value < 0 && hundredths != 0, hundredths);
+  return true;
+}
+
+// FormatText's result, built on the stack while it is short: the progress line is formatted after
+// every received block, and this keeps that to a single allocation.
+struct TextBuilder {
+  char local[256];
+  std::size_t used = 0;
+  bool spilled = false;
+  std::string spill;  // all of the text once it has outgrown local
+
+  void Append(const char* bytes, std::size_t count) {
+    if (!spilled && count <= sizeof local - used) {
+      std::memcpy(local + used, bytes, count);
+      used += count;
+      return;
+    }
+    if (!spilled) spill.assign(local, used);
+    spilled = true;
+    spill.append(bytes, count);
+  }
+  std::string Take() { return spilled ? std::move(spill) : std::string(local, used); }
+};
+
+}  // namespace
+
+bool AppendFixed2Quick(std::string& out, long double value) {
+  char text[32];
+  char* start = nullptr;
+  if (!PutFixed2Quick(text + sizeof text, value, start)) return false;
+  out.append(start, static_cast<std::size_t>(text + sizeof text - start));
   return true;
 }
 
@@ -255,47 +299,56 @@ char DecimalSeparator() {
 }
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
-  std::string out;
-  out.reserve(format.size() + 32);
+  TextBuilder out;
+  char number[32];
+  char* const numberEnd = number + sizeof number;
   auto next = args.begin();
   std::size_t i = 0;
   while (i < format.size()) {
     // Plain text up to the next directive goes over in one piece; a "%" at the very end is plain text.
     std::size_t percent = format.find('%', i);
     if (percent == std::string_view::npos || percent + 1 == format.size()) percent = format.size();
-    out.append(format.substr(i, percent - i));
+    out.Append(format.data() + i, percent - i);
     if (percent == format.size()) break;
     char directive = format[percent + 1];
     if (directive != '%' && directive != 's' && directive != 'd' && directive != 'f') {
-      out += '%';
+      out.Append("%", 1);
       i = percent + 1;
       continue;
     }
     i = percent + 2;
     if (directive == '%') {
-      out += '%';
+      out.Append("%", 1);
       continue;
     }
     if (next == args.end()) continue;
     const FormatArg& arg = *next++;
+    char* start = numberEnd;
     switch (directive) {
       case 's':
-        if (arg.kind == FormatArg::Kind::Text) out += arg.text;
+        if (arg.kind == FormatArg::Kind::Text) out.Append(arg.text.data(), arg.text.size());
         break;
       case 'd':
         if (arg.kind == FormatArg::Kind::Integer) {
-          AppendInteger(out, arg.integer);
+          start = PutInteger(numberEnd, arg.integer);
         } else if (arg.kind == FormatArg::Kind::Float && arg.number > -2147483649.0L &&
                    arg.number < 2147483648.0L) {
           // Only a number whose integer part fits converts; NaN and the rest print nothing.
-          AppendInteger(out, static_cast<std::int32_t>(arg.number));
+          start = PutInteger(numberEnd, static_cast<std::int32_t>(arg.number));
         }
         break;
       case 'f':
-        if (arg.kind != FormatArg::Kind::Text)
-          AppendFixed2(out, arg.kind == FormatArg::Kind::Integer ? arg.integer : arg.number);
+        if (arg.kind != FormatArg::Kind::Text) {
+          long double value = arg.kind == FormatArg::Kind::Integer ? arg.integer : arg.number;
+          if (!PutFixed2Quick(numberEnd, value, start)) {
+            std::string exact;
+            AppendFixed2Exact(exact, value);
+            out.Append(exact.data(), exact.size());
+          }
+        }
         break;
     }
+    out.Append(start, static_cast<std::size_t>(numberEnd - start));
   }
-  return out;
+  return out.Take();
 }

@@ -160,3 +160,23 @@ TEST(FixedPoint, SeparatorAndSpecialValues) {
   SetDecimalSeparator('.');
   EXPECT_EQ(FormatText("%f|%f|%f", {HUGE_VALL, -HUGE_VALL, std::nanl("")}), "inf|-inf|nan");
 }
+
+TEST(FormatText, IntegersAndLongResults) {
+  SetDecimalSeparator('.');
+  std::vector<std::int32_t> values = {
+      0, 9, 10, 99, 100, 101, 999, 1000, 65536, -1, -10, -100, -2147483647 - 1, 2147483647};
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) values.push_back(static_cast<std::int32_t>(random()) >> (random() % 31));
+  for (std::int32_t value : values) EXPECT_EQ(FormatText("%d", {value}), std::to_string(value));
+
+  // Results longer than any line of the program are built whole, whichever piece crosses the length.
+  for (std::size_t length : {0u, 200u, 250u, 255u, 256u, 257u, 300u, 5000u}) {
+    std::string text(length, 'x');
+    EXPECT_EQ(FormatText("%s|%d|%f|%s", {text, -42, 2.5L, text}), text + "|-42|2.50|" + text) << length;
+    EXPECT_EQ(FormatText(text + "%%%d", {7}), text + "%7") << length;
+  }
+  std::string huge = FormatText("<%f>", {1e300L});
+  EXPECT_EQ(huge.size(), 306u);
+  EXPECT_EQ(huge.substr(0, 3), "<10");
+  EXPECT_EQ(huge.substr(huge.size() - 4), ".00>");
+}
