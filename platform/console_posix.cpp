@@ -28,9 +28,11 @@
 // follow take the current background, which is the attribute the row clearing asks for.
 //
 // When standard output is not a terminal nothing is written at all: a file or pipe never
-// receives an escape sequence. The bytes of one operation go out in one write, after the
-// output stream has passed its own text on (it does so after every statement on a terminal),
-// so the screen shows text and colours in the order the program wrote them.
+// receives an escape sequence. The bytes of the operations are held for the next write to
+// standard output and go out in front of its text, in the same write (platform/stdio.h); the
+// output stream passes its text on after every statement on a terminal, so the screen shows text
+// and colours in the order the program wrote them, and a status line costs one write however
+// many operations prepare it.
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <string>
@@ -125,21 +127,21 @@ namespace {
 Terminal* bound = nullptr;
 
 void WriteToStandardOutput(std::string_view bytes) {
-  int ignored = 0;
-  WriteStandardOutput(bytes.data(), bytes.size(), ignored);
+  HoldStandardOutput(bytes.data(), bytes.size());
 }
 
-// Standard output as a terminal, looked at afresh for every operation; only the attribute
-// word carries over from one operation to the next.
+// Standard output as a terminal, looked at on first use: asking again for every operation would
+// cost system calls for every received block of a download. The width only ever decides between
+// two ways of blanking to the end of the row, so a window resized during the run changes nothing.
 Terminal& Current() {
   if (bound) return *bound;
-  static Terminal standardOutput{false, 80, kUserColours, &WriteToStandardOutput};
-  standardOutput.isTerminal = ::isatty(STDOUT_FILENO) != 0;
-  winsize size{};
-  standardOutput.width =
-      standardOutput.isTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0
-          ? size.ws_col
-          : 80;
+  static Terminal standardOutput = [] {
+    Terminal terminal{::isatty(STDOUT_FILENO) != 0, 80, kUserColours, &WriteToStandardOutput};
+    winsize size{};
+    if (terminal.isTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+      terminal.width = size.ws_col;
+    return terminal;
+  }();
   return standardOutput;
 }
 

@@ -12,6 +12,11 @@ enum class StdKind { Console, File, Pipe, Unknown };
 StdKind StandardOutputKind();
 // Writes all bytes to standard output; false with the error number on failure.
 bool WriteStandardOutput(const char* data, std::size_t size, int& error);
+// Holds bytes for standard output until the next write to it, which sends them first, in the same
+// write. A terminal thus gets the control sequences that prepare a status line together with its
+// text in one piece. Held bytes also go out before anything is written to standard error and when
+// the process exits. (Windows has no use for it: its console is controlled by calls, not bytes.)
+void HoldStandardOutput(const char* data, std::size_t size);
 // Writes all bytes to standard error; failures are ignored (there is nowhere left to report).
 void WriteStandardError(const char* data, std::size_t size);
 // The error report's text as the console of standard error shows it (ANSI to OEM code page).

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/stdio.h"
 
@@ -45,7 +46,23 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
   return true;
 }
 
+// Bytes held for the next write to standard output.
+std::string held;
+
+void WriteHeld() {
+  if (held.empty()) return;
+  int ignored = 0;
+  WriteAll(STDOUT_FILENO, held.data(), held.size(), ignored);
+  held.clear();
+}
+
 }  // namespace
+
+void HoldStandardOutput(const char* data, std::size_t size) {
+  static const bool atExit = std::atexit(&WriteHeld) == 0;
+  (void)atExit;
+  held.append(data, size);
+}
 
 StdKind StandardOutputKind() {
   struct stat st;
@@ -56,10 +73,15 @@ StdKind StandardOutputKind() {
 }
 
 bool WriteStandardOutput(const char* data, std::size_t size, int& error) {
-  return WriteAll(STDOUT_FILENO, data, size, error);
+  if (held.empty()) return WriteAll(STDOUT_FILENO, data, size, error);
+  held.append(data, size);
+  bool written = WriteAll(STDOUT_FILENO, held.data(), held.size(), error);
+  held.clear();
+  return written;
 }
 
 void WriteStandardError(const char* data, std::size_t size) {
+  WriteHeld();
   int ignored = 0;
   WriteAll(STDERR_FILENO, data, size, ignored);
 }

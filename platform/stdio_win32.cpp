@@ -41,6 +41,11 @@ StdKind StandardOutputKind() {
   }
 }
 
+void HoldStandardOutput(const char* data, std::size_t size) {
+  int ignored = 0;
+  WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size, ignored);
+}
+
 bool WriteStandardOutput(const char* data, std::size_t size, int& error) {
   return WriteAll(GetStdHandle(STD_OUTPUT_HANDLE), data, size, error);
 }
