@@ -4,6 +4,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
+#include "net/exchange.h"
 #include "request/url.h"
 
 namespace {
@@ -36,6 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(request.Host.find(':') == std::string::npos, "Host holds no \":\"", url);
   const bool portGiven = url.find(':') != std::string_view::npos;
   FUZZ_CHECK(portGiven || request.Port == 80, "without \":\" the port is 80", url);
+
+  // Whatever the path holds, the request is one request line and the two fixed header lines.
+  const std::string requestText = RequestText(request.RemotePath);
+  const std::string_view tail = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
+  FUZZ_CHECK(requestText.starts_with("GET /") && EndsWith(requestText, tail),
+             "the request has its fixed frame", url);
+  const std::string_view sentPath =
+      std::string_view(requestText).substr(4, requestText.size() - 4 - tail.size());
+  bool plain = true;
+  for (char c : sentPath) plain = plain && static_cast<unsigned char>(c) > 32 && c != 127;
+  FUZZ_CHECK(plain, "the request line carries no control bytes or blanks", url);
 
   // A URL without "://" is parsed exactly like the same URL behind a scheme.
   if (url.find("://") == std::string_view::npos) {
