@@ -234,7 +234,7 @@ struct TextBuilder {
 }  // namespace
 
 bool AppendFixed2Quick(std::string& out, long double value) {
-  char text[32];
+  char text[kNumberTextRoom];
   char* start = nullptr;
   if (!PutFixed2Quick(text + sizeof text, value, start)) return false;
   out.append(start, static_cast<std::size_t>(text + sizeof text - start));
@@ -286,6 +286,23 @@ void AppendFixed2Exact(std::string& out, long double value) {
   out.append(kept, integerDigits, 2);
 }
 
+char* PutIntegerText(char* out, std::int32_t value) {
+  char text[kNumberTextRoom];
+  char* start = PutInteger(text + sizeof text, value);
+  auto size = static_cast<std::size_t>(text + sizeof text - start);
+  std::memcpy(out, start, size);
+  return out + size;
+}
+
+char* PutFixed2Text(char* out, long double value) {
+  char text[kNumberTextRoom];
+  char* start = nullptr;
+  if (!PutFixed2Quick(text + sizeof text, value, start)) return nullptr;
+  auto size = static_cast<std::size_t>(text + sizeof text - start);
+  std::memcpy(out, start, size);
+  return out + size;
+}
+
 void AppendFixed2(std::string& out, long double value) {
   if (!AppendFixed2Quick(out, value)) AppendFixed2Exact(out, value);
 }
@@ -300,7 +317,7 @@ char DecimalSeparator() {
 
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
   TextBuilder out;
-  char number[32];
+  char number[kNumberTextRoom];
   char* const numberEnd = number + sizeof number;
   auto next = args.begin();
   std::size_t i = 0;

@@ -1,6 +1,7 @@
 // FormatText: fills in the %s, %d, %f and %% directives of the program's texts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -28,6 +29,14 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
 bool AppendFixed2Quick(std::string& out, long double value);
 void AppendFixed2Exact(std::string& out, long double value);
 void AppendFixed2(std::string& out, long double value);
+
+// %d and %f of one value written at out, for a caller that fills in a fixed text itself (the
+// progress line, made after every received block); each returns the end of what it wrote. Room
+// for kNumberTextRoom bytes is needed. The %f one returns nullptr, having written nothing, for
+// the values that only FormatText renders (magnitudes of 1e15 and more, NaN, infinities).
+inline constexpr std::size_t kNumberTextRoom = 32;
+char* PutIntegerText(char* out, std::int32_t value);
+char* PutFixed2Text(char* out, long double value);
 
 // The decimal separator that %f uses: read once from the user's locale at start-up.
 void SetDecimalSeparator(char separator);

@@ -1,14 +1,46 @@
 // The progress line.
 #include "net/progress.h"
 
+#include <cstring>
+#include <string_view>
+
 #include "app/format.h"
 
+namespace {
+
+constexpr std::string_view kKnownSize = "Downloading %d of %d (%f%%) Speed %f Kb/s %f seconds passed";
+
+char* Put(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+}  // namespace
+
+// The line is made after every received block, so its pieces are written here directly, exactly as
+// FormatText fills in "Downloading %d of UnKnown Size" and kKnownSize; FormatText itself takes over
+// for figures that only it renders.
 std::string ProgressText(std::int32_t received, std::int32_t contentLength, std::uint32_t elapsedMs) {
-  if (contentLength <= 0) return FormatText("Downloading %d of UnKnown Size", {received});
+  char line[4 * kNumberTextRoom + kKnownSize.size()];
+  char* p = line;
+  if (contentLength <= 0) {
+    p = Put(p, "Downloading ");
+    p = PutIntegerText(p, received);
+    p = Put(p, " of UnKnown Size");
+    return std::string(line, p);
+  }
   long double percent = static_cast<long double>(received) / contentLength * 100;
   // The + 1 in 64 bits: a tick count of 2^32 - 1 must not wrap to a division by zero.
   long double speed = static_cast<long double>(received) / (static_cast<std::int64_t>(elapsedMs) + 1);
   long double seconds = static_cast<long double>(elapsedMs) / 1000;
-  return FormatText("Downloading %d of %d (%f%%) Speed %f Kb/s %f seconds passed",
-                    {received, contentLength, percent, speed, seconds});
+  p = Put(p, "Downloading ");
+  p = PutIntegerText(p, received);
+  p = Put(p, " of ");
+  p = PutIntegerText(p, contentLength);
+  p = Put(p, " (");
+  if ((p = PutFixed2Text(p, percent)) != nullptr) p = Put(p, "%) Speed ");
+  if (p != nullptr && (p = PutFixed2Text(p, speed)) != nullptr) p = Put(p, " Kb/s ");
+  if (p != nullptr && (p = PutFixed2Text(p, seconds)) != nullptr) p = Put(p, " seconds passed");
+  if (p == nullptr) return FormatText(kKnownSize, {received, contentLength, percent, speed, seconds});
+  return std::string(line, p);
 }

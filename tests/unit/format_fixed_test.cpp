@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/format.h"
+#include "net/progress.h"
 
 namespace {
 
@@ -179,4 +180,39 @@ TEST(FormatText, IntegersAndLongResults) {
   EXPECT_EQ(huge.size(), 306u);
   EXPECT_EQ(huge.substr(0, 3), "<10");
   EXPECT_EQ(huge.substr(huge.size() - 4), ".00>");
+}
+
+// The progress line is written piece by piece for speed; it must be FormatText of its format.
+TEST(ProgressText, IsFormatTextOfItsFormat) {
+  struct Row {
+    std::int32_t received, length;
+    std::uint32_t elapsed;
+  };
+  std::vector<Row> rows = {{0, -1, 0},          {10, 10, 0},          {15, 10, 1},
+                           {0, 1, 4294967295u}, {2147483647, 1, 999}, {1024, 268435456, 125},
+                           {-5, 3, 5},          {1, 3, 1005},         {2, 3, 4294967294u}};
+  std::mt19937_64 random(99);
+  for (int i = 0; i < 5000; ++i) {
+    auto length = static_cast<std::int32_t>(random() % 2147483647u) - (i % 10 == 0 ? 2147483647 / 2 : 0);
+    rows.push_back({static_cast<std::int32_t>(random() % 2147483648u), length,
+                    static_cast<std::uint32_t>(random() >> (random() % 64))});
+  }
+  for (char separator : {'.', ','}) {
+    SetDecimalSeparator(separator);
+    for (const Row& row : rows) {
+      std::string expected;
+      if (row.length <= 0) {
+        expected = FormatText("Downloading %d of UnKnown Size", {row.received});
+      } else {
+        long double percent = static_cast<long double>(row.received) / row.length * 100;
+        long double speed =
+            static_cast<long double>(row.received) / (static_cast<std::int64_t>(row.elapsed) + 1);
+        long double seconds = static_cast<long double>(row.elapsed) / 1000;
+        expected = FormatText("Downloading %d of %d (%f%%) Speed %f Kb/s %f seconds passed",
+                              {row.received, row.length, percent, speed, seconds});
+      }
+      EXPECT_EQ(ProgressText(row.received, row.length, row.elapsed), expected);
+    }
+  }
+  SetDecimalSeparator('.');
 }
