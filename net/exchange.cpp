@@ -94,11 +94,12 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   // Body phase: a progress line after every receive, the last one included, so the final
   // line shows the final count.
   int n;
+  char line[kProgressTextRoom];
   do {
     n = receive(block, kBlockSize);
     if (n > 0) AppendBlock(content, block, static_cast<std::size_t>(n), lengthLimit);
-    ShowStatus(
-        ProgressText(static_cast<std::int32_t>(content.size()), result.ContentLength, clock() - startTick));
+    ShowStatus(ProgressText(line, static_cast<std::int32_t>(content.size()), result.ContentLength,
+                            clock() - startTick));
   } while (n > 0);
 
   result.ReceiveError = n < 0;

@@ -18,16 +18,18 @@ char* Put(char* out, std::string_view text) {
 }  // namespace
 
 // The line is made after every received block, so its pieces are written here directly, exactly as
-// FormatText fills in "Downloading %d of UnKnown Size" and kKnownSize; FormatText itself takes over
-// for figures that only it renders.
-std::string ProgressText(std::int32_t received, std::int32_t contentLength, std::uint32_t elapsedMs) {
-  char line[4 * kNumberTextRoom + kKnownSize.size()];
+// FormatText fills in "Downloading %d of UnKnown Size" and kKnownSize. The figures of a transfer of
+// 32-bit lengths stay far below what only FormatText itself renders; should one ever not, FormatText
+// makes the line.
+std::string_view ProgressText(char (&line)[kProgressTextRoom], std::int32_t received,
+                              std::int32_t contentLength, std::uint32_t elapsedMs) {
+  static_assert(kProgressTextRoom >= 4 * kNumberTextRoom + kKnownSize.size());
   char* p = line;
   if (contentLength <= 0) {
     p = Put(p, "Downloading ");
     p = PutIntegerText(p, received);
     p = Put(p, " of UnKnown Size");
-    return std::string(line, p);
+    return {line, static_cast<std::size_t>(p - line)};
   }
   long double percent = static_cast<long double>(received) / contentLength * 100;
   // The + 1 in 64 bits: a tick count of 2^32 - 1 must not wrap to a division by zero.
@@ -41,6 +43,16 @@ std::string ProgressText(std::int32_t received, std::int32_t contentLength, std:
   if ((p = PutFixed2Text(p, percent)) != nullptr) p = Put(p, "%) Speed ");
   if (p != nullptr && (p = PutFixed2Text(p, speed)) != nullptr) p = Put(p, " Kb/s ");
   if (p != nullptr && (p = PutFixed2Text(p, seconds)) != nullptr) p = Put(p, " seconds passed");
-  if (p == nullptr) return FormatText(kKnownSize, {received, contentLength, percent, speed, seconds});
-  return std::string(line, p);
+  if (p == nullptr) {
+    std::string text = FormatText(kKnownSize, {received, contentLength, percent, speed, seconds});
+    std::size_t size = text.size() < kProgressTextRoom ? text.size() : kProgressTextRoom;
+    std::memcpy(line, text.data(), size);
+    return {line, size};
+  }
+  return {line, static_cast<std::size_t>(p - line)};
+}
+
+std::string ProgressText(std::int32_t received, std::int32_t contentLength, std::uint32_t elapsedMs) {
+  char line[kProgressTextRoom];
+  return std::string(ProgressText(line, received, contentLength, elapsedMs));
 }
