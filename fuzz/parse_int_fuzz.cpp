@@ -77,14 +77,33 @@ std::optional<std::int32_t> Reference(std::string_view text) {
   return result;
 }
 
-// The first byte picks how the rest is read: raw bytes, or bytes mapped onto the characters of
-// decimal or hexadecimal text, so that most inputs get past the first digit.
+// Decimal text of a number near one of the edges of the 32-bit ranges, where a wrong limit or an
+// overflowing accumulation shows: edge + delta, with a sign, leading zeros and leading spaces
+// all chosen by the input.
+std::string NearEdge(const std::uint8_t* data, std::size_t size) {
+  static constexpr std::int64_t kEdges[] = {0, 2147483647, 2147483648, 4294967295, 4294967296, 10000000000};
+  std::uint8_t b[6] = {};
+  std::memcpy(b, data, size < sizeof b ? size : sizeof b);
+  const std::int64_t delta = static_cast<std::int16_t>(b[1] | b[2] << 8) % 300;
+  std::int64_t magnitude = kEdges[b[0] % 6] + delta;
+  if (magnitude < 0) magnitude = -magnitude;
+  std::string text(b[3] % 4, ' ');
+  if (b[4] & 1) text += b[4] & 2 ? '-' : '+';
+  text.append(b[5] % 12, '0');
+  text += std::to_string(magnitude);
+  return text;
+}
+
+// The first byte picks how the rest is read: raw bytes, bytes mapped onto the characters of
+// decimal or hexadecimal text (so that most inputs get past the first digit), or a number near
+// an edge of the range.
 std::string TextFrom(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return {};
+  if (data[0] % 4 == 3) return NearEdge(data + 1, size - 1);
   static constexpr std::string_view kDecimal = " +-0123456789000000000000";
   static constexpr std::string_view kHex = " +-0123456789abcdefABCDEF$xX0000000g\t";
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const std::string_view* alphabet = data[0] % 3 == 1 ? &kDecimal : data[0] % 3 == 2 ? &kHex : nullptr;
+  const std::string_view* alphabet = data[0] % 4 == 1 ? &kDecimal : data[0] % 4 == 2 ? &kHex : nullptr;
   if (alphabet != nullptr)
     for (char& c : text) c = (*alphabet)[static_cast<unsigned char>(c) % alphabet->size()];
   return text;
