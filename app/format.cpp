@@ -105,22 +105,45 @@ void Subtract(BigNumber& a, const BigNumber& b) {
   while (a.size > 0 && a.word[a.size - 1] == 0) --a.size;
 }
 
+// magnitude (finite, > 0) as mantissa * 2^exponent, the mantissa in [2^63, 2^64), by scaling
+// with powers of two, which is exact: frexp and ldexp for long double live in the maths library,
+// which the program has no other use for.
+void Decompose(long double magnitude, std::uint64_t& mantissa, int& exponent) {
+  constexpr long double kTwo32 = 4294967296.0L;
+  constexpr long double kTwo63 = 9223372036854775808.0L;
+  exponent = 0;
+  while (magnitude >= 2 * kTwo63) {
+    bool far = magnitude >= 2 * kTwo63 * kTwo32;
+    magnitude /= far ? kTwo32 : 2;
+    exponent += far ? 32 : 1;
+  }
+  while (magnitude < kTwo63) {
+    bool far = magnitude < kTwo63 / kTwo32;
+    magnitude *= far ? kTwo32 : 2;
+    exponent -= far ? 32 : 1;
+  }
+  mantissa = static_cast<std::uint64_t>(magnitude);
+}
+
 // The first 18 significant decimal digits of a finite magnitude > 0, rounded to nearest (ties to
 // even) from its exact binary value, and the decimal exponent of the first digit.
 void SignificantDigits(long double magnitude, char (&digits)[18], int& exponent) {
+  std::uint64_t mantissa = 0;
   int binaryExponent = 0;
-  long double fraction = std::frexp(magnitude, &binaryExponent);  // in [0.5, 1)
+  Decompose(magnitude, mantissa, binaryExponent);
   // magnitude = numerator / denominator, then scaled by ten until the quotient lies in [1, 10).
   BigNumber numerator, denominator, scratch;
-  SetNumber(numerator, static_cast<std::uint64_t>(std::ldexp(fraction, 64)));
+  SetNumber(numerator, mantissa);
   SetNumber(denominator, 1);
-  binaryExponent -= 64;
   if (binaryExponent > 0) ShiftLeft(numerator, binaryExponent);
   if (binaryExponent < 0) ShiftLeft(denominator, -binaryExponent);
-  exponent = static_cast<int>(std::floor(std::log10(magnitude)));
+  // log10(2) is about 78913 / 2^18: a first guess at the decimal exponent from the binary one,
+  // without the maths library.
+  int top = binaryExponent + 63;  // magnitude lies in [2^top, 2^(top + 1))
+  exponent = top >= 0 ? top * 78913 >> 18 : -((-top * 78913 + (1 << 18) - 1) >> 18);
   if (exponent > 0) MultiplyByPowerOfTen(denominator, exponent);
   if (exponent < 0) MultiplyByPowerOfTen(numerator, -exponent);
-  for (;;) {  // the logarithm may be one off either way
+  for (;;) {  // the guess may be one off either way
     Copy(scratch, denominator);
     Multiply(scratch, 10);
     if (Compare(numerator, scratch) < 0) break;
@@ -162,19 +185,19 @@ bool ReachesHalf(long double magnitude, std::uint64_t whole) {
   std::uint64_t half = whole * 10 + 5;  // in thousandths
   int exponent = -4;                    // decimal exponent of the half's first digit
   for (std::uint64_t rest = half; rest != 0; rest /= 10) ++exponent;
+  std::uint64_t mantissa = 0;
   int binaryExponent = 0;
-  long double fraction = std::frexp(magnitude, &binaryExponent);
+  Decompose(magnitude, mantissa, binaryExponent);
   // Both sides times 1000 * 10^(18 - exponent), with the power of two of magnitude moved to the side
   // where it makes a whole number.
   BigNumber value, bound, offset;
-  SetNumber(value, static_cast<std::uint64_t>(std::ldexp(fraction, 64)));
+  SetNumber(value, mantissa);
   Multiply(value, 1000);
   MultiplyByPowerOfTen(value, 18 - exponent);
   SetNumber(bound, half);
   MultiplyByPowerOfTen(bound, 18 - exponent);
   SetNumber(offset, 5000);
   Subtract(bound, offset);
-  binaryExponent -= 64;
   if (binaryExponent > 0) ShiftLeft(value, binaryExponent);
   if (binaryExponent < 0) ShiftLeft(bound, -binaryExponent);
   // A binary value never equals the bound (its reduced denominator keeps a factor 5), so the

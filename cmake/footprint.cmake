@@ -1,7 +1,8 @@
 # What the program carries with it, which decides its size and how fast it starts.
 #
-# Native builds link the C++ runtime statically into pliv: loading and relocating the shared
-# libstdc++ is most of the start-up time of a program that otherwise prints one usage line.
+# Native builds link the C++ runtime statically into pliv, and only the shared libraries it calls
+# into: loading and relocating the shared libstdc++ (and mapping an unused libm) is most of the
+# start-up time of a program that otherwise prints one usage line.
 #
 # The Windows program carries its C++ runtime inside it; these settings keep that small.
 #  - libstdc++'s default terminate handler names the type of the escaping exception, and so brings
@@ -13,7 +14,7 @@
 #  - Symbols are stripped at link.
 if(NOT WIN32)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-    target_link_options(pliv PRIVATE -static-libstdc++ -static-libgcc)
+    target_link_options(pliv PRIVATE -static-libstdc++ -static-libgcc LINKER:--as-needed)
   endif()
   return()
 endif()
