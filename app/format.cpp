@@ -1,6 +1,8 @@
 // FormatText and its number formats.
 #include "app/format.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -8,34 +10,46 @@ namespace {
 
 char decimalSeparator = '.';
 
-// Writes value in decimal so that it ends just before end; returns where it starts. Two digits a
-// step, and 32-bit steps as soon as the value fits: a 64-bit division is a library call on x86.
-char* PutDecimal(char* end, std::uint64_t value) {
+// Writes value in decimal at out and returns the end. The digits are counted first and then
+// written from the back, two a step, in 32-bit steps as soon as the value fits: a 64-bit division
+// is a library call on x86.
+char* WriteDecimal(char* out, std::uint64_t value) {
   static constexpr char kPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  for (; value > 0xFFFFFFFFu; value /= 10) *--end = static_cast<char>('0' + value % 10);
+  static constexpr auto kPowers = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::uint64_t& p : powers) {
+      p = power;
+      power *= 10;  // wraps after the last one, which is never used
+    }
+    return powers;
+  }();
+  // 1233 / 2^12 is about log10(2): the bit width gives the digit count or one less.
+  int lower = std::bit_width(value) * 1233 >> 12;
+  int digits = lower + (value >= kPowers[lower] ? 1 : 0);
+  char* end = out + (digits > 0 ? digits : 1);
+  char* p = end;
+  for (; value > 0xFFFFFFFFu; value /= 10) *--p = static_cast<char>('0' + value % 10);
   auto small = static_cast<std::uint32_t>(value);
   for (; small >= 100; small /= 100) {
-    end -= 2;
-    std::memcpy(end, kPairs + small % 100 * 2, 2);
+    p -= 2;
+    std::memcpy(p, kPairs + small % 100 * 2, 2);
   }
   if (small >= 10) {
-    end -= 2;
-    std::memcpy(end, kPairs + small * 2, 2);
+    std::memcpy(p - 2, kPairs + small * 2, 2);
   } else {
-    *--end = static_cast<char>('0' + small);
+    p[-1] = static_cast<char>('0' + small);
   }
   return end;
 }
 
-char* PutInteger(char* end, std::int32_t value) {
-  // Work in 64 bits so that the most negative value has a magnitude.
-  std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
-  char* start = PutDecimal(end, static_cast<std::uint64_t>(magnitude));
-  if (value < 0) *--start = '-';
-  return start;
+char* WriteInteger(char* out, std::int32_t value) {
+  if (value < 0) *out++ = '-';
+  // In 64 bits, so that the most negative value has a magnitude.
+  return WriteDecimal(out, static_cast<std::uint64_t>(value < 0 ? -static_cast<std::int64_t>(value) : value));
 }
 
 // An unsigned integer of up to kWords 32-bit words, least significant first: enough for the exact
@@ -206,20 +220,21 @@ bool ReachesHalf(long double magnitude, std::uint64_t whole) {
 }
 
 // Appends a rounded value given in hundredths: a sign, the integer part, the separator, two decimals.
-// Writes a rounded value given in hundredths (a sign, the integer part, the separator, two
-// decimals) so that it ends just before end; returns where it starts.
-char* PutHundredths(char* end, bool negative, std::uint64_t hundredths) {
+// Writes a rounded value given in hundredths at out (a sign, the integer part, the separator, two
+// decimals) and returns the end.
+char* WriteHundredths(char* out, bool negative, std::uint64_t hundredths) {
+  if (negative) *out++ = '-';
+  out = WriteDecimal(out, hundredths / 100);
   auto cents = static_cast<unsigned>(hundredths % 100);
-  *--end = static_cast<char>('0' + cents % 10);
-  *--end = static_cast<char>('0' + cents / 10);
-  *--end = decimalSeparator;
-  char* start = PutDecimal(end, hundredths / 100);
-  if (negative) *--start = '-';
-  return start;
+  out[0] = decimalSeparator;
+  out[1] = static_cast<char>('0' + cents / 10);
+  out[2] = static_cast<char>('0' + cents % 10);
+  return out + 3;
 }
 
-// The quick way to %f: false for values it leaves to the exact one.
-bool PutFixed2Quick(char* end, long double value, char*& start) {
+// The quick way to %f: the value rounded to hundredths, or false for values it leaves to the exact
+// way.
+bool QuickHundredths(long double value, std::uint64_t& hundredths, bool& negative) {
   long double magnitude = value < 0 ? -value : value;
   if (!(magnitude < 1e15L)) return false;  // NaN fails this test as well
   long double scaled = magnitude * 100;
@@ -228,8 +243,8 @@ bool PutFixed2Quick(char* end, long double value, char*& start) {
   // The product above and the 18-digit step both move the value by far less than this margin, so a
   // fraction outside it rounds the same way in both; inside it only exact arithmetic can tell.
   bool nearHalf = std::fabs(fraction - 0.5L) <= magnitude * 1e-13L;
-  std::uint64_t hundredths = whole + ((nearHalf ? ReachesHalf(magnitude, whole) : fraction > 0.5L) ? 1 : 0);
-  start = PutHundredths(end, value < 0 && hundredths != 0, hundredths);
+  hundredths = whole + ((nearHalf ? ReachesHalf(magnitude, whole) : fraction > 0.5L) ? 1 : 0);
+  negative = value < 0 && hundredths != 0;
   return true;
 }
 
@@ -258,9 +273,9 @@ struct TextBuilder {
 
 bool AppendFixed2Quick(std::string& out, long double value) {
   char text[kNumberTextRoom];
-  char* start = nullptr;
-  if (!PutFixed2Quick(text + sizeof text, value, start)) return false;
-  out.append(start, static_cast<std::size_t>(text + sizeof text - start));
+  char* end = PutFixed2Text(text, value);
+  if (end == nullptr) return false;
+  out.append(text, static_cast<std::size_t>(end - text));
   return true;
 }
 
@@ -278,8 +293,8 @@ void AppendFixed2Exact(std::string& out, long double value) {
   } else {
     SignificantDigits(negative ? -value : value, significant, exponent);
   }
-  std::string digits(significant,
-                     sizeof significant);  // the 18 significant digits, the first before the point
+  // The 18 significant digits, the first before the point.
+  std::string digits(significant, sizeof significant);
 
   // Digits of the result: integer digits (exponent + 1 of them) and two decimals; half away from zero.
   int keep = exponent + 3;
@@ -310,20 +325,14 @@ void AppendFixed2Exact(std::string& out, long double value) {
 }
 
 char* PutIntegerText(char* out, std::int32_t value) {
-  char text[kNumberTextRoom];
-  char* start = PutInteger(text + sizeof text, value);
-  auto size = static_cast<std::size_t>(text + sizeof text - start);
-  std::memcpy(out, start, size);
-  return out + size;
+  return WriteInteger(out, value);
 }
 
 char* PutFixed2Text(char* out, long double value) {
-  char text[kNumberTextRoom];
-  char* start = nullptr;
-  if (!PutFixed2Quick(text + sizeof text, value, start)) return nullptr;
-  auto size = static_cast<std::size_t>(text + sizeof text - start);
-  std::memcpy(out, start, size);
-  return out + size;
+  std::uint64_t hundredths = 0;
+  bool negative = false;
+  if (!QuickHundredths(value, hundredths, negative)) return nullptr;
+  return WriteHundredths(out, negative, hundredths);
 }
 
 void AppendFixed2(std::string& out, long double value) {
@@ -341,7 +350,6 @@ char DecimalSeparator() {
 std::string FormatText(std::string_view format, std::initializer_list<FormatArg> args) {
   TextBuilder out;
   char number[kNumberTextRoom];
-  char* const numberEnd = number + sizeof number;
   auto next = args.begin();
   std::size_t i = 0;
   while (i < format.size()) {
@@ -363,24 +371,26 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
     }
     if (next == args.end()) continue;
     const FormatArg& arg = *next++;
-    char* start = numberEnd;
+    char* end = number;
     switch (directive) {
       case 's':
         if (arg.kind == FormatArg::Kind::Text) out.Append(arg.text.data(), arg.text.size());
         break;
       case 'd':
         if (arg.kind == FormatArg::Kind::Integer) {
-          start = PutInteger(numberEnd, arg.integer);
+          end = WriteInteger(number, arg.integer);
         } else if (arg.kind == FormatArg::Kind::Float && arg.number > -2147483649.0L &&
                    arg.number < 2147483648.0L) {
           // Only a number whose integer part fits converts; NaN and the rest print nothing.
-          start = PutInteger(numberEnd, static_cast<std::int32_t>(arg.number));
+          end = WriteInteger(number, static_cast<std::int32_t>(arg.number));
         }
         break;
       case 'f':
         if (arg.kind != FormatArg::Kind::Text) {
           long double value = arg.kind == FormatArg::Kind::Integer ? arg.integer : arg.number;
-          if (!PutFixed2Quick(numberEnd, value, start)) {
+          end = PutFixed2Text(number, value);
+          if (end == nullptr) {
+            end = number;
             std::string exact;
             AppendFixed2Exact(exact, value);
             out.Append(exact.data(), exact.size());
@@ -388,7 +398,7 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
         }
         break;
     }
-    out.Append(start, static_cast<std::size_t>(numberEnd - start));
+    out.Append(number, static_cast<std::size_t>(end - number));
   }
   return out.Take();
 }
