@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/output.h"
 #include "platform/listen.h"
 #include "platform/stdio.h"
-#include "platform/threads.h"
 #include "tests/server/script_server.h"
 
 namespace net_test {
@@ -74,7 +74,7 @@ struct LoopbackServer {
   ServerOptions options;
   std::atomic<bool> stop{false};
   std::vector<std::string> requests;
-  platform::Thread* thread = nullptr;
+  std::thread thread;
 
   // Starts serving the script; on failure error says why and port stays 0.
   bool Start(const std::string& script, std::string& error, std::size_t maxSend = 0) {
@@ -87,23 +87,21 @@ struct LoopbackServer {
     }
     options.maxSend = maxSend;
     options.stop = &stop;
-    thread = platform::StartThread([this] { requests = ServeScript(listener, actions, options); });
-    if (!thread) error = "cannot start the server thread";
-    return thread != nullptr;
+    thread = std::thread([this] { requests = ServeScript(listener, actions, options); });
+    return true;
   }
   // Waits for the script to end and returns the request bytes of each connection. Call it
   // once the client is done: a server still waiting for a connection that the client never
   // made (the code under test failed) gets an empty one instead of hanging the test.
   std::vector<std::string> Finish() {
-    if (!thread) return requests;
+    if (!thread.joinable()) return requests;
     stop = true;
     platform::SocketHandle wake = platform::CreateTcpSocket();
     std::uint32_t loopback = 0;
     if (wake != platform::kNoSocket && platform::ConvertAddress("127.0.0.1", loopback))
       platform::ConnectSocket(wake, loopback, static_cast<std::uint16_t>(port));
     if (wake != platform::kNoSocket) platform::CloseSocket(wake);
-    platform::JoinThread(thread);
-    thread = nullptr;
+    thread.join();
     return requests;
   }
   ~LoopbackServer() {
