@@ -5,8 +5,12 @@
 #include "crt32/crt32.h"
 
 void ShowStatus(std::string_view message) {
-  MoveCursor(1, CursorRow());
-  // Blank the whole row first, so a shorter message leaves nothing of a longer one behind.
-  ClearToLineEnd();
+  // Redirected, the cursor and row calls have no effect; they are left out then, as this runs
+  // after every received block.
+  if (OutputIsConsole()) {
+    MoveCursor(1, CursorRow());
+    // Blank the whole row first, so a shorter message leaves nothing of a longer one behind.
+    ClearToLineEnd();
+  }
   WriteOut(message);
 }
