@@ -335,6 +335,10 @@ char* PutFixed2Text(char* out, long double value) {
   return WriteHundredths(out, negative, hundredths);
 }
 
+char* PutHundredthsText(char* out, std::uint64_t hundredths) {
+  return WriteHundredths(out, false, hundredths);
+}
+
 void AppendFixed2(std::string& out, long double value) {
   if (!AppendFixed2Quick(out, value)) AppendFixed2Exact(out, value);
 }

@@ -37,6 +37,8 @@ void AppendFixed2(std::string& out, long double value);
 inline constexpr std::size_t kNumberTextRoom = 32;
 char* PutIntegerText(char* out, std::int32_t value);
 char* PutFixed2Text(char* out, long double value);
+// %f of a non-negative value already rounded to hundredths.
+char* PutHundredthsText(char* out, std::uint64_t hundredths);
 
 // The decimal separator that %f uses: read once from the user's locale at start-up.
 void SetDecimalSeparator(char separator);

@@ -188,10 +188,25 @@ TEST(ProgressText, IsFormatTextOfItsFormat) {
     std::int32_t received, length;
     std::uint32_t elapsed;
   };
-  std::vector<Row> rows = {{0, -1, 0},          {10, 10, 0},          {15, 10, 1},
-                           {0, 1, 4294967295u}, {2147483647, 1, 999}, {1024, 268435456, 125},
-                           {-5, 3, 5},          {1, 3, 1005},         {2, 3, 4294967294u}};
+  std::vector<Row> rows = {{0, -1, 0},
+                           {10, 10, 0},
+                           {15, 10, 1},
+                           {0, 1, 4294967295u},
+                           {2147483647, 1, 999},
+                           {1024, 268435456, 125},
+                           {-5, 3, 5},
+                           {1, 3, 1005},
+                           {2, 3, 4294967294u},
+                           // exactly half a hundredth: percentage, speed and seconds in turn
+                           {1, 20000, 0},
+                           {1, 1, 199},
+                           {1, 1, 5}};
   std::mt19937_64 random(99);
+  // Small figures land on and near half hundredths often.
+  for (int i = 0; i < 20000; ++i)
+    rows.push_back({static_cast<std::int32_t>(random() % 1000),
+                    static_cast<std::int32_t>(random() % 1000 + 1),
+                    static_cast<std::uint32_t>(random() % 2000)});
   for (int i = 0; i < 5000; ++i) {
     auto length = static_cast<std::int32_t>(random() % 2147483647u) - (i % 10 == 0 ? 2147483647 / 2 : 0);
     rows.push_back({static_cast<std::int32_t>(random() % 2147483648u), length,
