@@ -59,13 +59,14 @@ std::string Csi(std::string parameters, char final) {
   return bytes;
 }
 
-// Blanks count cells from the cursor; the cursor stays.
+// Blanks count cells from the cursor; the cursor stays. (The status line blanks its whole row
+// after every received block: that sequence is a constant.)
 std::string EraseSequence(const Terminal& terminal, int count, int column) {
-  if (column + count >= terminal.width) return Csi("", 'K');
+  if (column + count >= terminal.width) return {kEsc, '[', 'K'};
   return Csi(std::to_string(count), 'X');
 }
 
-void Write(const Terminal& terminal, const std::string& bytes) {
+void Write(const Terminal& terminal, std::string_view bytes) {
   if (terminal.write) terminal.write(bytes);
 }
 
@@ -99,9 +100,10 @@ void SetConsoleAttribute(Terminal& terminal, std::uint16_t attribute) {
 void SetCursorPosition(const Terminal& terminal, int column, int row) {
   if (!terminal.isTerminal || column < 0) return;
   if (row == kCursorRow) {
-    std::string bytes = "\r";
-    if (column > 0) bytes += Csi(std::to_string(column), 'C');
-    Write(terminal, bytes);
+    if (column == 0)
+      Write(terminal, "\r");
+    else
+      Write(terminal, std::string{'\r'} += Csi(std::to_string(column), 'C'));
   } else if (row >= 0) {
     Write(terminal, Csi(std::to_string(row + 1) + ";" + std::to_string(column + 1), 'H'));
   }

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/stdio.h"
 
@@ -46,14 +47,16 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
   return true;
 }
 
-// Bytes held for the next write to standard output.
-std::string held;
+// Bytes held for the next write to standard output, with room behind them for the bytes of that
+// write (the output stream writes at most its 128-byte buffer at a time).
+char held[1024];
+std::size_t heldSize = 0;
 
 void WriteHeld() {
-  if (held.empty()) return;
+  if (heldSize == 0) return;
   int ignored = 0;
-  WriteAll(STDOUT_FILENO, held.data(), held.size(), ignored);
-  held.clear();
+  WriteAll(STDOUT_FILENO, held, heldSize, ignored);
+  heldSize = 0;
 }
 
 }  // namespace
@@ -61,7 +64,14 @@ void WriteHeld() {
 void HoldStandardOutput(const char* data, std::size_t size) {
   static const bool atExit = std::atexit(&WriteHeld) == 0;
   (void)atExit;
-  held.append(data, size);
+  if (size > sizeof held / 2 - heldSize) WriteHeld();  // seldom: control bytes pile up only before text
+  if (size > sizeof held / 2) {
+    int ignored = 0;
+    WriteAll(STDOUT_FILENO, data, size, ignored);
+    return;
+  }
+  std::memcpy(held + heldSize, data, size);
+  heldSize += size;
 }
 
 StdKind StandardOutputKind() {
@@ -73,11 +83,15 @@ StdKind StandardOutputKind() {
 }
 
 bool WriteStandardOutput(const char* data, std::size_t size, int& error) {
-  if (held.empty()) return WriteAll(STDOUT_FILENO, data, size, error);
-  held.append(data, size);
-  bool written = WriteAll(STDOUT_FILENO, held.data(), held.size(), error);
-  held.clear();
-  return written;
+  if (heldSize == 0) return WriteAll(STDOUT_FILENO, data, size, error);
+  if (size > sizeof held - heldSize) {
+    WriteHeld();
+    return WriteAll(STDOUT_FILENO, data, size, error);
+  }
+  std::memcpy(held + heldSize, data, size);
+  std::size_t total = heldSize + size;
+  heldSize = 0;
+  return WriteAll(STDOUT_FILENO, held, total, error);
 }
 
 void WriteStandardError(const char* data, std::size_t size) {

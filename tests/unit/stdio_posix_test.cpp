@@ -69,6 +69,24 @@ TEST(HeldOutput, GoesOutInFrontOfTheNextWriteInOnePiece) {
   EXPECT_EQ(written, (Writes{"\r\x1b[KDownloading 1", "plain"}));
 }
 
+TEST(HeldOutput, ManyOrLongBytesKeepTheirOrder) {
+  std::string a(400, 'a'), b(400, 'b'), c(700, 'c'), d(600, 'd');
+  Writes written;
+  bool ok = false;
+  {
+    Redirect out(STDOUT_FILENO);
+    int error = 0;
+    platform::HoldStandardOutput(a.data(), a.size());
+    platform::HoldStandardOutput(b.data(), b.size());               // does not fit behind a: a goes first
+    ok = platform::WriteStandardOutput(c.data(), c.size(), error);  // too long to join b
+    platform::HoldStandardOutput(d.data(), d.size());               // too long to be held at all
+    ok = ok && platform::WriteStandardOutput("e", 1, error);
+    written = out.Writes();
+  }
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(written, (Writes{a, b, c, d, "e"}));
+}
+
 TEST(HeldOutput, GoesOutBeforeStandardError) {
   Writes output, errors;
   {
