@@ -248,8 +248,7 @@ bool QuickHundredths(long double value, std::uint64_t& hundredths, bool& negativ
   return true;
 }
 
-// FormatText's result, built on the stack while it is short: the progress line is formatted after
-// every received block, and this keeps that to a single allocation.
+// FormatText's result, built on the stack while it is short, so that a line costs one allocation.
 struct TextBuilder {
   char local[256];
   std::size_t used = 0;
