@@ -6,21 +6,22 @@
 #include "app/arguments.h"
 #include "app/format.h"
 #include "app/output.h"
+#include "app/overwrite_file.h"
 #include "platform/files.h"
 
 namespace {
 
 // Writes the body to name; false when the file could not be opened, written in full, cut or closed.
 // After a failed transfer nothing is written or cut, so an existing file keeps every byte (a missing
-// one is still created, empty). Otherwise the file is cut behind the body: a longer old file must
-// not keep its tail behind the new content.
+// one is still created, empty). Otherwise the body goes over the old content in place and the file
+// is cut behind it: a longer old file must not keep its tail behind the new content, and a body
+// that does not fit on the disk leaves the old bytes as they were.
 bool SaveContent(const std::string& name, const HttpResult& result) {
   const platform::FileHandle file = platform::OpenForWriting(name);
   if (file == platform::kNoFile) return false;
   bool written = true;
   if (result.Outcome != TransferOutcome::Failed) {
-    written = platform::WriteToFile(file, result.Content.data(), result.Content.size()) &&
-              platform::CutFileHere(file);
+    written = OverwriteFile(file, result.Content.data(), result.Content.size());
   }
   const bool closed = platform::CloseFile(file);
   return written && closed;

@@ -1,4 +1,5 @@
-// Files: the one output file of a run, opened, written, cut and closed with each step's outcome.
+// Files: the one output file of a run, opened, measured, positioned, written, cut and closed with
+// each step's outcome.
 #pragma once
 
 #include <cstddef>
@@ -13,8 +14,14 @@ inline constexpr FileHandle kNoFile = -1;
 // Opens name for writing, creating it when missing and keeping what it holds when it exists;
 // others may read it meanwhile. kNoFile when it cannot be opened.
 FileHandle OpenForWriting(const std::string& name);
+// The length of the file in bytes; 0 for a device or a pipe, which have no length. False when it
+// cannot be read.
+bool FileLength(FileHandle file, std::int64_t& length);
+// Makes position (counted from the start) the place of the next write; false when the file has
+// no positions (a pipe) or the system refuses.
+bool SetFilePosition(FileHandle file, std::int64_t position);
 // Writes all bytes at the current position (from the start after opening); false when any byte
-// could not be written.
+// could not be written. Bytes before the failing one may already be in the file.
 bool WriteToFile(FileHandle file, const char* data, std::size_t size);
 // Makes the current position the end of the file, dropping whatever lay beyond it.
 bool CutFileHere(FileHandle file);

@@ -18,6 +18,18 @@ FileHandle OpenForWriting(const std::string& name) {
   return fd < 0 ? kNoFile : fd;
 }
 
+bool FileLength(FileHandle file, std::int64_t& length) {
+  struct stat st;
+  if (::fstat(static_cast<int>(file), &st) != 0) return false;
+  // Only a regular file's st_size is the length of what it holds.
+  length = S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
+  return true;
+}
+
+bool SetFilePosition(FileHandle file, std::int64_t position) {
+  return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == position;
+}
+
 bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
   // write may take fewer bytes than asked (signals, pipes, very large sizes): go on until all are out.
   while (size > 0) {

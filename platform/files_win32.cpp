@@ -19,6 +19,24 @@ FileHandle OpenForWriting(const std::string& name) {
   return reinterpret_cast<FileHandle>(handle);
 }
 
+bool FileLength(FileHandle file, std::int64_t& length) {
+  // Character devices and pipes (NUL, CON) hold nothing that could be overwritten.
+  if (GetFileType(ToHandle(file)) != FILE_TYPE_DISK) {
+    length = 0;
+    return true;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(ToHandle(file), &size)) return false;
+  length = size.QuadPart;
+  return true;
+}
+
+bool SetFilePosition(FileHandle file, std::int64_t position) {
+  LARGE_INTEGER distance;
+  distance.QuadPart = position;
+  return SetFilePointerEx(ToHandle(file), distance, nullptr, FILE_BEGIN) != 0;
+}
+
 bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
   // One WriteFile takes at most 4 GiB - 1; the program's texts stay below 2 GiB, so this is one call.
   while (size > 0) {

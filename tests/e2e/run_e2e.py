@@ -7,10 +7,11 @@ in the folder the program ran in.
 
 COMMAND runs the program, e.g. build/default/pliv or "wine64 build/mingw-x64/pliv.exe".
 PATH is the scripted_server program. The servers: scripted_server with a script per case,
-python3's http.server and nginx over files generated here. Ends with "N passed, N failed".
+python3's http.server and nginx over files generated here. Ends with "N passed, N failed, N skipped".
 With --max-send N the scripted server sends every piece in at most N bytes, so every boundary
 of the header block and the body falls inside a receive; the cases then allow any progress lines
-before the last one.
+before the last one. The full-disk cases mount a small tmpfs as their folder (root only; elsewhere
+they are skipped, and counted as such, with the reason).
 """
 
 import argparse
@@ -33,6 +34,10 @@ import time
 TITLE = "Pliv Version 1.0 - download file from web"
 REQUEST = b"GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n"
 RUN_TIMEOUT = 120
+
+
+class Skip(Exception):
+    """The case cannot run here; the reason is the message."""
 
 
 class Untouched:
@@ -65,6 +70,7 @@ class Case:
     posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
+    disk: str = None  # the case's folder is a tmpfs of this size ("2m"); skipped where it cannot be mounted
 
 
 def response(body, length=None):
@@ -299,6 +305,36 @@ def sample(size):
     return _samples[size]
 
 
+def pattern_response(count):
+    return ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % count, "pattern %d" % count, "close"]
+
+
+def full_disk(what, before, count, written):
+    """A body of count pattern bytes saved as f.bin on a 2 MiB disk that holds the files before."""
+    files = {name: Untouched for name in before}
+    if written:
+        files["f.bin"] = pattern(count)
+    return Case("full disk: " + what, ["{url}/f.bin"],
+                announced("f.bin") + STATUS + "{any}" + closing(count, "f.bin")
+                + ("" if written else "Fatal: could not write f.bin\r\n"),
+                exit=0 if written else 2, before=before, files=files, script=pattern_response(count), disk="2m")
+
+
+# A 2 MiB disk: 512 pages of 4 KiB. The body must never take the old bytes with it when it does
+# not fit, nor leave a partial body where there was no file.
+DISK_CASES = [
+    full_disk("3 MB over 1.5 MB leaves the old file intact", {"f.bin": sample(1500000)}, 3000000, False),
+    full_disk("500 KB over 100 KB on a nearly full disk leaves the old file intact",
+              {"filler": sample(1800000), "f.bin": sample(100000)}, 500000, False),
+    Case("full disk: 3 MB into no file leaves it empty", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}" + closing(3000000, "f.bin") + "Fatal: could not write f.bin\r\n",
+         exit=2, files={"f.bin": b""}, script=pattern_response(3000000), disk="2m"),
+    full_disk("1.9 MB over 1.5 MB fits", {"f.bin": sample(1500000)}, 1900000, True),
+    full_disk("600 KB over 1 MB on a full disk fits", {"f.bin": sample(1000000), "filler": sample(1090000)},
+              600000, True),
+]
+
+
 class Expect:
     """A byte template: literal bytes with placeholders {banner}, {port}, {exe}, {#} (a figure with
     two decimals), {any} (any text without a line end), {count} (a decimal number), {hex8}."""
@@ -431,9 +467,24 @@ class Runner:
             stop(server.process)
 
     def run(self, case, index):
-        """Runs one case; returns a list of problems (empty when it passed)."""
+        """Runs one case; returns a list of problems (empty when it passed). Raises Skip when the
+        case needs a disk of its own that cannot be mounted."""
         folder = os.path.join(self.root, "case%02d" % index)
         os.makedirs(folder)
+        if case.disk is None:
+            return self.run_in(case, index, folder)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + case.disk, "tmpfs", folder],
+                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        if mounted.returncode != 0:
+            said = " ".join(mounted.stdout.decode(errors="replace").split()) or "exit %d" % mounted.returncode
+            raise Skip("a %s tmpfs cannot be mounted here: %s" % (case.disk, said))
+        try:
+            return self.run_in(case, index, folder)
+        finally:
+            if subprocess.run(["umount", folder], stderr=subprocess.DEVNULL).returncode != 0:
+                subprocess.run(["umount", "-l", folder])
+
+    def run_in(self, case, index, folder):
         for name, data in case.before.items():
             if name.endswith("/"):
                 os.makedirs(os.path.join(folder, name))
@@ -615,17 +666,23 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
-        cases = SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + real_server_cases("python") + real_server_cases("nginx")
-        passed = failed = 0
+        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + real_server_cases("python")
+                 + real_server_cases("nginx"))
+        passed = failed = skipped = 0
         try:
             for index, case in enumerate(cases):
                 if options.filter not in case.name:
                     continue
                 if case.posix_only and runner.wine:
+                    skipped += 1
                     print("skip  %s (POSIX only)" % case.name)
                     continue
                 try:
                     problems = runner.run(case, index)
+                except Skip as reason:
+                    skipped += 1
+                    print("skip  %s (%s)" % (case.name, reason))
+                    continue
                 except Exception as error:  # a server that cannot start fails the case, not the run
                     problems = ["%s: %s" % (type(error).__name__, error)]
                 if problems:
@@ -639,7 +696,7 @@ def main():
                 sys.stdout.flush()
         finally:
             runner.close()
-    print("%d passed, %d failed" % (passed, failed))
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped))
     return 1 if failed or not passed else 0
 
 
