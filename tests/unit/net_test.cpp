@@ -85,6 +85,10 @@ TEST(ProgressText, BothFormsByteForByte) {
       {2, 3, 5, "Downloading 2 of 3 (66.67%) Speed 0.33 Kb/s 0.01 seconds passed"},
       {1024, 2048, 0, "Downloading 1024 of 2048 (50.00%) Speed 1024.00 Kb/s 0.00 seconds passed"},
       {0, 5, 0, "Downloading 0 of 5 (0.00%) Speed 0.00 Kb/s 0.00 seconds passed"},
+      // Half a hundredth rounds up: in the percentage, the speed and the seconds in turn.
+      {1, 20000, 0, "Downloading 1 of 20000 (0.01%) Speed 1.00 Kb/s 0.00 seconds passed"},
+      {1, 1, 199, "Downloading 1 of 1 (100.00%) Speed 0.01 Kb/s 0.20 seconds passed"},
+      {1, 8, 5, "Downloading 1 of 8 (12.50%) Speed 0.17 Kb/s 0.01 seconds passed"},
       {2147483647, 2147483647, 1000,
        "Downloading 2147483647 of 2147483647 (100.00%) Speed 2145338.31 Kb/s 1.00 seconds passed"},
       // The largest tick difference: + 1 must not wrap to a division by zero.
@@ -92,12 +96,13 @@ TEST(ProgressText, BothFormsByteForByte) {
       {7, -1, 5, "Downloading 7 of UnKnown Size"},
       {0, 0, 9, "Downloading 0 of UnKnown Size"},
   };
-  for (const Row& row : rows) EXPECT_EQ(ProgressText(row.received, row.length, row.elapsed), row.text);
+  char line[kProgressTextRoom];
+  for (const Row& row : rows) EXPECT_EQ(ProgressText(line, row.received, row.length, row.elapsed), row.text);
 
-  char saved = DecimalSeparator();
   SetDecimalSeparator(',');
-  EXPECT_EQ(ProgressText(1, 2, 1500), "Downloading 1 of 2 (50,00%) Speed 0,00 Kb/s 1,50 seconds passed");
-  SetDecimalSeparator(saved);
+  EXPECT_EQ(ProgressText(line, 1, 2, 1500),
+            "Downloading 1 of 2 (50,00%) Speed 0,00 Kb/s 1,50 seconds passed");
+  SetDecimalSeparator('.');
 }
 
 // A response fed from a list of blocks; each receive hands over at most `piece` bytes.
