@@ -16,8 +16,6 @@ std::optional<std::string> CommandLineText();
 std::string ModulePath();
 // The byte after the character that starts at p (multi-byte characters of the code page whole).
 const char* NextChar(const char* p);
-// True when the byte at p is the first byte of a double-byte character of the code page.
-bool IsLeadByte(const char* p);
 // Ends the process at once with the exit code.
 [[noreturn]] void EndProcess(int code);
 

@@ -34,10 +34,6 @@ const char* NextChar(const char* p) {
   return *p ? p + 1 : p;
 }
 
-bool IsLeadByte(const char*) {
-  return false;
-}
-
 void EndProcess(int code) {
   ::_exit(code);
 }

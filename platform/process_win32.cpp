@@ -28,10 +28,6 @@ const char* NextChar(const char* p) {
   return CharNextA(p);
 }
 
-bool IsLeadByte(const char* p) {
-  return IsDBCSLeadByte(static_cast<BYTE>(*p)) != 0;
-}
-
 void EndProcess(int code) {
   ExitProcess(static_cast<UINT>(code));
 }

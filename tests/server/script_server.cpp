@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "platform/listen.h"
+#include "tests/platform/listen.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/listen.h"
+#include "tests/platform/listen.h"
 #include "tests/server/script_server.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "app/arguments.h"
 #include "platform/process.h"
+#include "tests/platform/code_page.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ TEST(SplitCommandLineTest, TrailByteIsNoBlankOrQuote) {
   // In a double-byte code page (such as 932) 0x95 starts a character and the byte after it
   // belongs to that character, even a blank; in a single-byte code page it separates.
   const std::string line = "\x95 b c";
-  if (platform::IsLeadByte("\x95")) {
+  if (test_platform::IsLeadByte("\x95")) {
     EXPECT_EQ(SplitCommandLine(line), (Arguments{"\x95 b", "c"}));
     EXPECT_EQ(SplitCommandLine("\"\x95\" b\" c"), (Arguments{"\x95\" b", "c"}));
   } else {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/output.h"
-#include "platform/listen.h"
 #include "platform/stdio.h"
+#include "tests/platform/listen.h"
 #include "tests/server/script_server.h"
 
 namespace net_test {

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "app/errors.h"
-#include "platform/process.h"
 #include "request/parse_int.h"
 #include "request/text.h"
 #include "request/url.h"
+#include "tests/platform/code_page.h"
 
 namespace {
 
@@ -202,7 +202,7 @@ TEST(FileNamePartTest, TrailByteIsNoSeparator) {
   // In a double-byte code page (such as 932) 0x95 starts a character whose second byte may be
   // 0x5C, the code of "\"; in a single-byte one both are characters of their own.
   const std::string path = "/d/\x95\\x";
-  if (platform::IsLeadByte("\x95")) {
+  if (test_platform::IsLeadByte("\x95")) {
     EXPECT_EQ(FileNamePart(path), "\x95\\x");
     EXPECT_EQ(FileNamePart("/d/\x95"), "\x95");  // a lead byte at the very end
   } else {

@@ -1,7 +1,7 @@
 // The serving side of a loopback connection on Windows.
 #include <winsock2.h>
 
-#include "platform/listen.h"
+#include "tests/platform/listen.h"
 
 namespace platform {
 

@@ -7,7 +7,7 @@
 
 #include <cerrno>
 
-#include "platform/listen.h"
+#include "tests/platform/listen.h"
 
 namespace platform {
 

@@ -1,0 +1,10 @@
+// The code page on POSIX: UTF-8 or a single-byte set, neither with lead bytes of the Windows kind.
+#include "tests/platform/code_page.h"
+
+namespace test_platform {
+
+bool IsLeadByte(const char*) {
+  return false;
+}
+
+}  // namespace test_platform
