@@ -3,6 +3,7 @@
 #   Windows: pliv-<version>-windows-<x64|x86>.zip
 set(CPACK_PACKAGE_NAME pliv)
 set(CPACK_PACKAGE_VENDOR "Pliv authors")
+# The maintainer of the .deb; its copyright file and changelog are made from this line as well.
 set(CPACK_PACKAGE_CONTACT "Pliv authors <pliv@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "command-line HTTP/1.0 downloader")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -35,9 +36,11 @@ else()
       "exit status tells whether the download is complete.\n"
       "\n"
       "It deliberately does without TLS, redirects, chunked bodies and resuming.")
-  # Debian policy wants the manual page compressed and a copyright file and changelog beside it;
-  # the plain install tree and the tarball keep the page as written.
+  # Debian policy wants the manual page compressed and a copyright file and changelog beside it,
+  # the copyright file in place of LICENSE; the plain install tree and the tarball keep the page
+  # and LICENSE as they are.
   set(CPACK_PLIV_DEBIAN_DIR ${CMAKE_CURRENT_LIST_DIR}/packaging/debian)
+  set(CPACK_PLIV_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
   set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/packaging/debian-files.cmake)
 endif()
 
