@@ -10,6 +10,9 @@ if(NOT WIN32)
 endif()
 
 enable_language(RC)
+# The copyright line of the version resource is the one of LICENSE.
+file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE PLIV_COPYRIGHT REGEX "^Copyright \\(c\\) " LIMIT_COUNT 1)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
 set(PLIV_MANIFEST ${CMAKE_BINARY_DIR}/pliv.exe.manifest)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/pliv.exe.manifest.in ${PLIV_MANIFEST} @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/windows/pliv.rc.in ${CMAKE_BINARY_DIR}/pliv.rc @ONLY)
