@@ -66,7 +66,7 @@ std::string_view SkipProgramToken(std::string_view commandLine) {
 }
 
 void LoadArguments(int argc, char** argv) {
-  g_arguments.assign(1, platform::ModulePath());
+  g_arguments.assign(1, std::string(platform::ModulePath()));
   if (const auto line = platform::CommandLineText()) {
     const std::vector<std::string> rest = SplitCommandLine(SkipProgramToken(*line));
     g_arguments.insert(g_arguments.end(), rest.begin(), rest.end());

@@ -30,21 +30,25 @@ bool SaveContent(const std::string& name, const HttpResult& result) {
 }  // namespace
 
 int SaveAndReport(const HttpResult& result, const std::string& name) {
-  const bool saved = SaveContent(name, result);
   // HttpGet keeps its texts below 2 GiB, so the count fits the 32-bit figure.
   const auto received = static_cast<std::int32_t>(result.Content.size());
+  // Every line is made before the file is touched: memory that runs out while they are made ends
+  // the run in the error report, which must find the file as it was.
   // The CR LF in front ends the status row the transfer left open.
-  WriteLine(FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name}));
-
+  const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
+  std::string incomplete;
   if (result.Outcome == TransferOutcome::Incomplete) {
-    if (result.ContentLength > 0 && received < result.ContentLength) {
-      WriteLine(FormatText("Fatal: download incomplete, %d of %d bytes received",
-                           {received, result.ContentLength}));
-    } else {
-      WriteLine(FormatText("Fatal: connection broken after %d bytes", {received}));
-    }
+    incomplete = result.ContentLength > 0 && received < result.ContentLength
+                     ? FormatText("Fatal: download incomplete, %d of %d bytes received",
+                                  {received, result.ContentLength})
+                     : FormatText("Fatal: connection broken after %d bytes", {received});
   }
-  if (!saved) WriteLine("Fatal: could not write " + name);
+  const std::string notWritten = "Fatal: could not write " + name;
+
+  const bool saved = SaveContent(name, result);
+  WriteLine(closing);
+  if (!incomplete.empty()) WriteLine(incomplete);
+  if (!saved) WriteLine(notWritten);
 
   const bool complete = result.Outcome == TransferOutcome::Complete;
   return complete && saved ? 0 : kExitNotDownloaded;

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -12,8 +13,9 @@ void PrepareProcess();
 // The whole command line as one text where the system keeps it so; none where the shell
 // has already split it into argv.
 std::optional<std::string> CommandLineText();
-// The full path of the program's executable file.
-std::string ModulePath();
+// The full path of the program's executable file, read into fixed storage (a zero byte follows
+// it): the error report needs it when no memory is left.
+std::string_view ModulePath();
 // The byte after the character that starts at p (multi-byte characters of the code page whole).
 const char* NextChar(const char* p);
 // Ends the process at once with the exit code.

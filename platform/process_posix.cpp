@@ -1,5 +1,6 @@
 // The process on POSIX.
 #include <unistd.h>
+#include <climits>
 #include <csignal>
 
 #include "platform/process.h"
@@ -15,17 +16,13 @@ std::optional<std::string> CommandLineText() {
   return std::nullopt;
 }
 
-std::string ModulePath() {
-  std::string path(256, '\0');
-  for (;;) {
-    ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (n < 0) return "pliv";
-    if (static_cast<std::size_t>(n) < path.size()) {
-      path.resize(static_cast<std::size_t>(n));
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+std::string_view ModulePath() {
+  // Room for the longest path the kernel gives back, and the zero byte behind it.
+  static char path[PATH_MAX + 1];
+  ssize_t n = ::readlink("/proc/self/exe", path, PATH_MAX);
+  if (n < 0) return "pliv";
+  path[n] = '\0';
+  return {path, static_cast<std::size_t>(n)};
 }
 
 // UTF-8 continuation bytes are never ASCII, so stepping byte by byte never mistakes a

@@ -11,17 +11,12 @@ std::optional<std::string> CommandLineText() {
   return std::string(GetCommandLineA());
 }
 
-std::string ModulePath() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return "pliv.exe";
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
+std::string_view ModulePath() {
+  // Room for the longest path Windows has (32767 characters) and its terminator.
+  static char path[32768];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (n == 0 || n >= sizeof path) return "pliv.exe";
+  return {path, n};
 }
 
 const char* NextChar(const char* p) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 
 namespace platform {
 
@@ -19,7 +18,8 @@ bool WriteStandardOutput(const char* data, std::size_t size, int& error);
 void HoldStandardOutput(const char* data, std::size_t size);
 // Writes all bytes to standard error; failures are ignored (there is nowhere left to report).
 void WriteStandardError(const char* data, std::size_t size);
-// The error report's text as the console of standard error shows it (ANSI to OEM code page).
-std::string ToConsoleCodePage(std::string text);
+// The error report's text as the console of standard error shows it (ANSI to OEM code page),
+// converted in place.
+void ToConsoleCodePage(char* text, std::size_t size);
 
 }  // namespace platform

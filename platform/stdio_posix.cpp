@@ -100,8 +100,6 @@ void WriteStandardError(const char* data, std::size_t size) {
   WriteAll(STDERR_FILENO, data, size, ignored);
 }
 
-std::string ToConsoleCodePage(std::string text) {
-  return text;
-}
+void ToConsoleCodePage(char*, std::size_t) {}
 
 }  // namespace platform

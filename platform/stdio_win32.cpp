@@ -55,9 +55,9 @@ void WriteStandardError(const char* data, std::size_t size) {
   WriteAll(GetStdHandle(STD_ERROR_HANDLE), data, size, ignored);
 }
 
-std::string ToConsoleCodePage(std::string text) {
-  if (!text.empty()) CharToOemBuffA(text.data(), text.data(), static_cast<DWORD>(text.size()));
-  return text;
+void ToConsoleCodePage(char* text, std::size_t size) {
+  // The conversion may work in place: its source and destination are the same buffer.
+  if (size > 0) CharToOemBuffA(text, text, static_cast<DWORD>(size));
 }
 
 }  // namespace platform

@@ -78,6 +78,6 @@ bool TryParseInt(std::string_view text, std::int32_t& value) {
 
 std::int32_t ParseInt(std::string_view text) {
   std::int32_t value = 0;
-  if (!TryParseInt(text, value)) RaiseConvertError(std::string(text));
+  if (!TryParseInt(text, value)) RaiseConvertError(text);
   return value;
 }

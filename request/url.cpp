@@ -2,8 +2,6 @@
 // decides how unusual inputs come out.
 #include "request/url.h"
 
-#include <algorithm>
-
 #include "request/parse_int.h"
 #include "request/text.h"
 
@@ -38,15 +36,18 @@ void SplitUrl(std::string_view url, DownloadRequest& request) {
 }
 
 std::string FileNamePart(std::string_view path) {
-  std::string text(path);
-  std::replace(text.begin(), text.end(), '/', '\\');
+  // A copy ends in a zero byte, which the code page's character step relies on.
+  const std::string text(path);
+  return std::string(FileNameTail(text));
+}
 
+std::string_view FileNameTail(std::string_view path) {
   // Walk whole characters, so the second byte of a double-byte character is never taken for
   // a separator.
-  const char* const end = text.data() + text.size();
-  const char* start = text.data();
-  for (const char* p = text.data(); p < end; p = NextCharIn(p, end)) {
-    if (*p == '\\' || *p == ':') start = p + 1;
+  const char* const end = path.data() + path.size();
+  const char* start = path.data();
+  for (const char* p = path.data(); p < end; p = NextCharIn(p, end)) {
+    if (*p == '\\' || *p == '/' || *p == ':') start = p + 1;
   }
-  return std::string(start, end);
+  return {start, static_cast<std::size_t>(end - start)};
 }

@@ -140,10 +140,10 @@ TEST(Errors, ReportLayout) {
        "Exception EInOutError in module pliv.exe at 00000010.\r\nEnds.\r\n"},
       {{"E", "", 0}, "Exception E in module pliv.exe at 00000000.\r\n\r\n"},
   };
-  for (const Row& row : rows) EXPECT_EQ(UnhandledErrorReport(row.error, "pliv.exe"), row.expected);
+  ReportText report;
+  for (const Row& row : rows) EXPECT_EQ(UnhandledErrorReport(row.error, "pliv.exe", report), row.expected);
 
-  std::string report = UnhandledErrorReport({"EConvertError", std::string(5000, '7'), 0}, "pliv");
-  EXPECT_EQ(report.size(), 1023u);
+  EXPECT_EQ(UnhandledErrorReport({"EConvertError", std::string(5000, '7'), 0}, "pliv", report).size(), 1023u);
 }
 
 TEST(Errors, RaiseRecordsTheRaisingCode) {
