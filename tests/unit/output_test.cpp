@@ -1,6 +1,7 @@
 // The output stream's buffering rule and FormatText's directives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -154,6 +155,35 @@ TEST(Errors, RaiseRecordsTheRaisingCode) {
     EXPECT_STREQ(e.className, "EConvertError");
     EXPECT_EQ(e.message, "'12x' is not a valid integer value");
     EXPECT_NE(e.address, 0u);
+  }
+}
+
+// The report is cut at 1023 bytes wherever the cut falls: in the message, on the "." added behind
+// it or inside the line end; a raised text too long for the error's storage comes out the same.
+TEST(Errors, ReportCutAtTheLimit) {
+  const std::string head = "Exception EConvertError in module pliv at 00000000.\r\n";
+  const std::size_t room = 1023 - head.size();  // what the second line may take
+  struct Row {
+    std::size_t size;  // of the message
+    char last;         // its last byte
+  } rows[] = {{room - 4, 'x'}, {room - 3, 'x'}, {room - 2, 'x'}, {room - 1, 'x'},
+              {room, 'x'},     {room - 3, '.'}, {room - 2, '.'}, {room - 1, '.'},
+              {room, '.'},     {room + 1, '.'}, {5000, 'x'},     {5000, '.'}};
+  ReportText report;
+  for (const Row& row : rows) {
+    const std::string message = std::string(row.size - 1, '7') + row.last;
+    std::string expected = head + message + (row.last == '.' ? "" : ".") + "\r\n";
+    expected.resize(std::min<std::size_t>(expected.size(), 1023));
+    EXPECT_EQ(UnhandledErrorReport({"EConvertError", message, 0}, "pliv", report), expected)
+        << row.size << row.last;
+  }
+
+  const std::string text(5000, '7');
+  try {
+    RaiseConvertError(text);
+  } catch (UnhandledError& e) {
+    e.address = 0;
+    EXPECT_EQ(UnhandledErrorReport(e, "pliv", report), (head + "'" + text).substr(0, 1023));
   }
 }
 
