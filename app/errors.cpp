@@ -1,7 +1,6 @@
 // Unhandled errors and the last-chance handler.
 #include "app/errors.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
