@@ -37,7 +37,7 @@ int SaveAndReport(const HttpResult& result, const std::string& name) {
   // The CR LF in front ends the status row the transfer left open.
   const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
   std::string incomplete;
-  if (result.Outcome == TransferOutcome::Incomplete) {
+  if (result.Outcome == TransferOutcome::Short || result.Outcome == TransferOutcome::Broken) {
     incomplete = result.ContentLength > 0 && received < result.ContentLength
                      ? FormatText("Fatal: download incomplete, %d of %d bytes received",
                                   {received, result.ContentLength})

@@ -102,11 +102,15 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
                             clock() - startTick));
   } while (n > 0);
 
-  result.ReceiveError = n < 0;
   std::size_t declared = result.ContentLength > 0 ? static_cast<std::size_t>(result.ContentLength) : 0;
   if (declared > 0) content.CutTo(declared);
-  bool shortOfDeclared = declared > 0 && content.size() < declared;
-  result.Outcome =
-      result.ReceiveError || shortOfDeclared ? TransferOutcome::Incomplete : TransferOutcome::Complete;
+  // Once every declared byte is in, a reset after them (a server that closes without reading
+  // the request) cuts nothing. Without a declared length nothing tells a whole body from a cut one.
+  if (declared > 0 && content.size() == declared)
+    result.Outcome = TransferOutcome::Complete;
+  else if (n < 0)
+    result.Outcome = TransferOutcome::Broken;
+  else
+    result.Outcome = declared > 0 ? TransferOutcome::Short : TransferOutcome::Complete;
   return result;
 }

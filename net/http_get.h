@@ -7,16 +7,17 @@
 #include "net/content_buffer.h"
 
 enum class TransferOutcome {
-  Failed,      // socket layer, socket, connect or header block failed: Content is empty
-  Incomplete,  // receive error in the body, or fewer bytes than a declared positive length
-  Complete,
+  Failed,    // socket layer, socket, connect or header block failed: Content is empty
+  Complete,  // every declared byte arrived (an error after them changes nothing), or, without a
+             // declared length, the server closed in order
+  Short,     // closed in order before a declared positive length was reached
+  Broken,    // a receive error before the body was complete
 };
 
 struct HttpResult {
   ContentBuffer Content;
   TransferOutcome Outcome = TransferOutcome::Failed;
   std::int32_t ContentLength = -1;  // the declared length; -1 when none is usable
-  bool ReceiveError = false;        // the body phase ended with a receive error
 };
 
 HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath);

@@ -155,6 +155,15 @@ SCRIPTED_CASES = [
          + "Fatal: connection broken after 5 bytes\r\n",
          exit=2, files={"f.txt": b"01234"},
          script=["send HTTP/1.0 200 OK\\r\\n\\r\\n01234", "pause 300", "reset"]),
+    Case("a reset after every declared byte is a complete download", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}" + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n" + TEN, "pause 300", "reset"]),
+    Case("a reset after more than the declared length is cut and complete", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}Downloading 15 of 10 (150.00%) Speed {#} Kb/s {#} seconds passed"
+         + closing(10, "f.txt"), files={"f.txt": TEN.encode()},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n" + TEN + "abcde", "pause 300",
+                 "reset"]),
     Case("a full disk as argument 2 cannot be written", ["{url}/f.txt", "/dev/full"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "/dev/full")
          + "Fatal: could not write /dev/full\r\n",

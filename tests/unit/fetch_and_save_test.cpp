@@ -46,8 +46,8 @@ struct SaveCase {
   Target target = Target::File;
 };
 
-HttpResult Result(Outcome outcome, std::string content, int length = -1, bool receiveError = false) {
-  return HttpResult{ContentBuffer(content), outcome, length, receiveError};
+HttpResult Result(Outcome outcome, std::string content, int length = -1) {
+  return HttpResult{ContentBuffer(content), outcome, length};
 }
 
 const std::string kOld = "old content, longer than the new one";
@@ -65,20 +65,22 @@ const SaveCase kCases[] = {
      "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, kOld},
     {"a failed transfer still creates a missing file", std::nullopt, Result(Outcome::Failed, ""),
      "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, ""},
-    {"short of the declared length", kOld, Result(Outcome::Incomplete, "abcd", 10),
+    {"short of the declared length", kOld, Result(Outcome::Short, "abcd", 10),
      "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 4 of 10 bytes received\r\n", 2,
      "abcd"},
-    {"receive error without a length", std::nullopt, Result(Outcome::Incomplete, "abc", -1, true),
+    {"receive error without a length", std::nullopt, Result(Outcome::Broken, "abc"),
      "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: connection broken after 3 bytes\r\n", 2, "abc"},
-    {"receive error after the whole declared length", std::nullopt,
-     Result(Outcome::Incomplete, "abc", 3, true),
-     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: connection broken after 3 bytes\r\n", 2, "abc"},
+    {"receive error short of the declared length", kOld, Result(Outcome::Broken, "abc", 10),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 3 of 10 bytes received\r\n", 2,
+     "abc"},
+    {"every declared byte, whatever came after", std::nullopt, Result(Outcome::Complete, "abc", 3),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "abc"},
     {"a directory cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
      "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}\r\n", 2, std::nullopt,
      Target::Directory},
     {"an empty name cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
      "\r\n\t3 byte(s) downloaded -> \r\nFatal: could not write \r\n", 2, std::nullopt, Target::EmptyName},
-    {"incomplete and not written: both, transfer first", std::nullopt, Result(Outcome::Incomplete, "ab", 5),
+    {"incomplete and not written: both, transfer first", std::nullopt, Result(Outcome::Short, "ab", 5),
      "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
      "Fatal: could not write \r\n",
      2, std::nullopt, Target::EmptyName},
