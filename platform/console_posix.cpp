@@ -27,6 +27,12 @@
 // Recolouring cells without rewriting them is not possible on a terminal; the blanks that
 // follow take the current background, which is the attribute the row clearing asks for.
 //
+// A dumb terminal (TERM=dumb) takes none of the sequences above: no colours, and the cursor's
+// row is the only place reachable, with CR. There the row is blanked with blanks written over it,
+// one cell short of the right edge (a dumb terminal wraps as soon as the last cell is written),
+// followed by another CR:
+//   CR  n blanks  CR       the cursor's row blanked, the cursor back at column 1.
+//
 // When standard output is not a terminal nothing is written at all: a file or pipe never
 // receives an escape sequence. The bytes of the operations are held for the next write to
 // standard output and go out in front of its text, in the same write (platform/stdio.h); the
@@ -35,6 +41,9 @@
 // many operations prepare it.
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/console.h"
@@ -94,11 +103,15 @@ bool GetScreenBufferInfo(const Terminal& terminal, ScreenBufferInfo& info) {
 void SetConsoleAttribute(Terminal& terminal, std::uint16_t attribute) {
   if (!terminal.isTerminal) return;
   terminal.attribute = attribute;
-  Write(terminal, AttributeSequence(attribute));
+  if (!terminal.dumb) Write(terminal, AttributeSequence(attribute));
 }
 
 void SetCursorPosition(const Terminal& terminal, int column, int row) {
   if (!terminal.isTerminal || column < 0) return;
+  if (terminal.dumb) {
+    if (row == kCursorRow && column == 0) Write(terminal, "\r");
+    return;
+  }
   if (row == kCursorRow) {
     if (column == 0)
       Write(terminal, "\r");
@@ -113,6 +126,14 @@ void FillAttribute(const Terminal&, std::uint16_t, int, int, int) {}
 
 void FillBlanks(const Terminal& terminal, int count, int column, int row) {
   if (!terminal.isTerminal || count <= 0 || column < 0) return;
+  if (terminal.dumb) {
+    // Only from column 1 of the cursor's row, where the status line starts, can CR bring the
+    // cursor back.
+    if (row != kCursorRow || column != 0) return;
+    std::string bytes(static_cast<std::size_t>(std::min(count, terminal.width - 1)), ' ');
+    if (!bytes.empty()) Write(terminal, bytes += '\r');
+    return;
+  }
   if (row == kCursorRow) {
     Write(terminal, EraseSequence(terminal, count, column));
   } else if (row >= 0) {
@@ -134,11 +155,14 @@ void WriteToStandardOutput(std::string_view bytes) {
 
 // Standard output as a terminal, looked at on first use: asking again for every operation would
 // cost system calls for every received block of a download. The width only ever decides between
-// two ways of blanking to the end of the row, so a window resized during the run changes nothing.
+// two ways of blanking to the end of the row (and how many blanks a dumb terminal gets), so a
+// window resized during the run changes nothing.
 Terminal& Current() {
   if (bound) return *bound;
   static Terminal standardOutput = [] {
-    Terminal terminal{::isatty(STDOUT_FILENO) != 0, 80, kUserColours, &WriteToStandardOutput};
+    const char* type = std::getenv("TERM");
+    Terminal terminal{::isatty(STDOUT_FILENO) != 0, 80, kUserColours, &WriteToStandardOutput,
+                      type != nullptr && std::strcmp(type, "dumb") == 0};
     winsize size{};
     if (terminal.isTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
       terminal.width = size.ws_col;

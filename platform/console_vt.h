@@ -28,6 +28,8 @@ struct Terminal {
   std::uint16_t attribute = kUserColours;
   // Receives the bytes of one operation in one call.
   std::function<void(std::string_view bytes)> write;
+  // The terminal declares itself dumb (TERM=dumb): it takes no escape sequence, only CR and text.
+  bool dumb = false;
 };
 
 // The SGR sequence that shows an attribute word's colours.

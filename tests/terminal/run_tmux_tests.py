@@ -165,12 +165,13 @@ class Runner:
             env.update(self.wine.env)
         return env
 
-    def in_pane(self, argv, timeout):
-        """Runs argv in a fresh 80x24 pane; returns (exit code, rows of cells, stderr text)."""
+    def in_pane(self, argv, timeout, term=None):
+        """Runs argv in a fresh 80x24 pane (with TERM=term when given); returns (exit code, rows of
+        cells, stderr text)."""
         self.count += 1
         rc_file = os.path.join(self.workdir, "rc%d" % self.count)
         err_file = os.path.join(self.workdir, "err%d" % self.count)
-        cmd = self.command(argv)
+        cmd = (["env", "TERM=" + term] if term else []) + self.command(argv)
         # The pane stays open after the program, showing exactly what it left on the screen.
         rc = shlex.quote(rc_file)
         script = "%s 2>%s; echo $? >%s.tmp; mv %s.tmp %s; exec sleep 600" % (
@@ -297,15 +298,29 @@ def test_usage_screen(run, args):
     return failures
 
 
-def status_rows(run, args, messages, attribute=None):
+def status_rows(run, args, messages, attribute=None, term=None):
     argv = [args.status_demo] + (["--attribute", attribute] if attribute else []) + messages
-    code, rows, err = run.in_pane(argv, args.timeout)
+    code, rows, err = run.in_pane(argv, args.timeout, term)
     return check_exit(code, err), rows
 
 
 def test_shorter_status_leaves_no_remnant(run, args):
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"])
     failures += check_banner(rows, None)
+    if row_text(rows, 8) != "Done":
+        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
+    failures += check_colours(rows, 8, None, None, "status")
+    return failures + check_blank_from(rows, 9, "below the status row")
+
+
+def test_dumb_terminal(run, args):
+    # No colour reaches the screen, and a shorter status still leaves nothing of a longer one.
+    failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"],
+                                 attribute="0x1F", term="dumb")
+    for n, line in enumerate(BANNER):
+        if row_text(rows, n) != line:
+            failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
+        failures += check_colours(rows, n, None, None, "banner")
     if row_text(rows, 8) != "Done":
         failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
     failures += check_colours(rows, 8, None, None, "status")
@@ -366,6 +381,7 @@ TESTS = [
     ("pliv without argument: green banner, usage line in the pane's colours", test_usage_screen),
     ("a shorter status after a longer one leaves no remnant", test_shorter_status_leaves_no_remnant),
     ("three status messages leave one row", test_three_statuses_one_row),
+    ("TERM=dumb: no colours, a shorter status leaves no remnant", test_dumb_terminal),
     ("a status wider than the row wraps; the next one takes the lower row", test_wrapped_status),
     ("on a blue background the banner keeps the background", test_background_is_kept),
     ("redirected to a file: plain banner and usage line", test_redirected_usage),

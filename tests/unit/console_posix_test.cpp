@@ -84,33 +84,52 @@ TEST(VtAttribute, ColoursMapFromTheWindowsPalette) {
 TEST_F(TerminalStream, CursorAndBlankingSequences) {
   struct Row {
     const char* name;
+    bool dumb;  // TERM=dumb: no escape sequence, CR and blanks only
     void (*operation)(Terminal&);
     const char* bytes;
   };
   const Row rows[] = {
-      {"column 1 of the cursor's row", [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); },
-       "\r"},
-      {"further in on the cursor's row",
+      {"column 1 of the cursor's row", false,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); }, "\r"},
+      {"further in on the cursor's row", false,
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 12, kCursorRow); }, "\r\x1b[12C"},
-      {"a row of the screen", [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); }, "\x1b[5;3H"},
-      {"outside the screen", [](Terminal& t) { platform::vt::SetCursorPosition(t, -1, 4); }, nullptr},
-      {"rest of the cursor's row", [](Terminal& t) { platform::vt::FillBlanks(t, 80, 0, kCursorRow); },
+      {"a row of the screen", false, [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); },
+       "\x1b[5;3H"},
+      {"outside the screen", false, [](Terminal& t) { platform::vt::SetCursorPosition(t, -1, 4); }, nullptr},
+      {"rest of the cursor's row", false, [](Terminal& t) { platform::vt::FillBlanks(t, 80, 0, kCursorRow); },
        "\x1b[K"},
-      {"beyond the row's end", [](Terminal& t) { platform::vt::FillBlanks(t, 200, 30, kCursorRow); },
+      {"beyond the row's end", false, [](Terminal& t) { platform::vt::FillBlanks(t, 200, 30, kCursorRow); },
        "\x1b[K"},
-      {"part of the cursor's row", [](Terminal& t) { platform::vt::FillBlanks(t, 10, 0, kCursorRow); },
+      {"part of the cursor's row", false, [](Terminal& t) { platform::vt::FillBlanks(t, 10, 0, kCursorRow); },
        "\x1b[10X"},
-      {"another row, cursor kept", [](Terminal& t) { platform::vt::FillBlanks(t, 70, 10, 3); },
+      {"another row, cursor kept", false, [](Terminal& t) { platform::vt::FillBlanks(t, 70, 10, 3); },
        "\x1b"
        "7\x1b[4;11H\x1b[K\x1b"
        "8"},
-      {"no cells", [](Terminal& t) { platform::vt::FillBlanks(t, 0, 0, kCursorRow); }, nullptr},
+      {"no cells", false, [](Terminal& t) { platform::vt::FillBlanks(t, 0, 0, kCursorRow); }, nullptr},
       // Cells cannot be recoloured without rewriting them; the blanks carry the colour.
-      {"attribute fill", [](Terminal& t) { platform::vt::FillAttribute(t, 0x1F, 80, 0, kCursorRow); },
+      {"attribute fill", false, [](Terminal& t) { platform::vt::FillAttribute(t, 0x1F, 80, 0, kCursorRow); },
        nullptr},
+      // A dumb terminal: CR, and blanks written over the row, short of its last cell.
+      {"dumb: column 1 of the cursor's row", true,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); }, "\r"},
+      {"dumb: further in cannot be reached", true,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 12, kCursorRow); }, nullptr},
+      {"dumb: another row cannot be reached", true,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); }, nullptr},
+      {"dumb: rest of the cursor's row", true,
+       [](Terminal& t) { platform::vt::FillBlanks(t, 80, 0, kCursorRow); },
+       "                                                                               \r"},
+      {"dumb: part of the cursor's row", true,
+       [](Terminal& t) { platform::vt::FillBlanks(t, 10, 0, kCursorRow); }, "          \r"},
+      {"dumb: from further in", true, [](Terminal& t) { platform::vt::FillBlanks(t, 10, 5, kCursorRow); },
+       nullptr},
+      {"dumb: another row", true, [](Terminal& t) { platform::vt::FillBlanks(t, 70, 10, 3); }, nullptr},
+      {"dumb: no colours", true, [](Terminal& t) { platform::vt::SetConsoleAttribute(t, 0x1A); }, nullptr},
   };
   for (const Row& row : rows) {
     writes.clear();
+    terminal.dumb = row.dumb;
     row.operation(terminal);
     if (row.bytes == nullptr) {
       EXPECT_TRUE(writes.empty()) << row.name;
@@ -190,10 +209,33 @@ TEST_F(TerminalStream, BannerOnABackgroundKeepsIt) {
 }
 
 TEST_F(TerminalStream, StatusRewritesTheCursorsRow) {
-  ShowStatus("Connecting ...");
-  ShowStatus("Getting headers ...");
-  EXPECT_EQ(writes, (std::vector<std::string>{"\r", "\x1b[K", "Connecting ...", "\r", "\x1b[K",
-                                              "Getting headers ..."}));
+  const std::string blanks = std::string(39, ' ') + "\r";
+  struct Row {
+    bool dumb;
+    std::vector<std::string> writes;
+  } rows[] = {
+      {false, {"\r", "\x1b[K", "Connecting ...", "\r", "\x1b[K", "Getting headers ..."}},
+      {true, {"\r", blanks, "Connecting ...", "\r", blanks, "Getting headers ..."}},
+  };
+  terminal.width = 40;
+  for (const Row& row : rows) {
+    writes.clear();
+    terminal.dumb = row.dumb;
+    ShowStatus("Connecting ...");
+    ShowStatus("Getting headers ...");
+    EXPECT_EQ(writes, row.writes) << (row.dumb ? "dumb" : "VT");
+  }
+}
+
+TEST_F(TerminalStream, DumbTerminalGetsTheBannerWithoutColours) {
+  terminal.dumb = true;
+  terminal.attribute = 0x1E;
+  ShowBanner("Title");
+  std::string all;
+  for (const std::string& w : writes) all += w;
+  EXPECT_EQ(all, kBannerText);
+  // The word is still kept: the banner gives back the one it found.
+  EXPECT_EQ(terminal.attribute, 0x1E);
 }
 
 TEST_F(TerminalStream, NothingButTextReachesAFile) {
