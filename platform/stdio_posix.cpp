@@ -1,4 +1,5 @@
 // Standard handles on POSIX: file descriptors 1 and 2.
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -33,11 +34,22 @@ int ReportedError(int error) {
   }
 }
 
+// Waits until fd can take more bytes; false with errno set when even that fails.
+bool WaitUntilWritable(int fd) {
+  pollfd entry{fd, POLLOUT, 0};
+  while (::poll(&entry, 1, -1) < 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
+// A descriptor that the parent left non-blocking (some supervisors and runtimes do) refuses bytes
+// while its reader is behind: that is a reason to wait, not an error.
 bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
   while (size > 0) {
     ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
+      if ((errno == EAGAIN || errno == EWOULDBLOCK) && WaitUntilWritable(fd)) continue;
       error = ReportedError(errno);
       return false;
     }

@@ -16,6 +16,7 @@ they are skipped, and counted as such, with the reason).
 
 import argparse
 import dataclasses
+import fcntl
 import hashlib
 import http.client
 import os
@@ -66,7 +67,8 @@ class Case:
     early_output: bool = False  # some output must reach the pipe long before the end
     interrupt: float = None  # stop the program with SIGINT after this many seconds; stdout is then a
     #                          prefix of the template (which has no placeholders but banner and port)
-    stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads)
+    stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads),
+    #                          nonblocking (a small non-blocking pipe, read slowly)
     posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
@@ -283,6 +285,10 @@ BAD_INPUT_CASES = [
     Case("bad input: standard output on a full device", ["{url}/f.txt"], "", stderr=io_error(28),
          stderr_wine=io_error(112), exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched},
          script=response(TEN, 10), stdout_to="full"),
+    Case("bad input: standard output on a non-blocking pipe with a slow reader", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}" + progress(262144, 262144) + closing(262144, "f.bin"),
+         files={"f.bin": pattern(262144)}, stdout_to="nonblocking",
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 262144\\r\\n\\r\\n", "pattern 262144", "close"]),
     Case("bad input: standard output on a pipe no one reads", ["{url}/f.txt"], "", stderr=io_error(32),
          stderr_wine=io_error(233), exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched},
          script=response(TEN, 10), stdout_to="broken"),
@@ -581,6 +587,12 @@ class Runner:
             reader_end, broken = os.pipe()
             os.close(reader_end)
             stdout = broken
+        elif case.stdout_to == "nonblocking":
+            # The writer finds the pipe full again and again and must wait for the reader.
+            slow, broken = os.pipe()
+            fcntl.fcntl(broken, fcntl.F_SETPIPE_SZ, 4096)
+            os.set_blocking(broken, False)
+            stdout = broken
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
                                    stdin=subprocess.DEVNULL, env=self.environment(case))
         if case.stdout_to == "full":
@@ -588,13 +600,16 @@ class Runner:
         elif broken is not None:
             os.close(broken)
         chunks, errors = [], []
+        source = slow if case.stdout_to == "nonblocking" else process.stdout and process.stdout.fileno()
 
         def read_stdout():  # each read records when it came: the buffering rule is about timing
-            while process.stdout is not None:
-                data = os.read(process.stdout.fileno(), 65536)
+            while source is not None:
+                data = os.read(source, 512 if case.stdout_to == "nonblocking" else 65536)
                 if not data:
                     break
                 chunks.append((time.monotonic(), data))
+                if case.stdout_to == "nonblocking":
+                    time.sleep(0.005)
 
         reader = threading.Thread(target=read_stdout)
         err_reader = threading.Thread(target=lambda: errors.append(process.stderr.read()))
@@ -617,6 +632,8 @@ class Runner:
         ended = time.monotonic()
         reader.join()
         err_reader.join()
+        if case.stdout_to == "nonblocking":
+            os.close(slow)
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
 
     def without_wine_noise(self, stderr):
