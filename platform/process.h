@@ -8,7 +8,7 @@
 namespace platform {
 
 // Process-wide settings made once before anything else runs (a write to a closed pipe then
-// fails with an error instead of ending the process).
+// fails with an error instead of ending the process; the standard handles are in place).
 void PrepareProcess();
 // The whole command line as one text where the system keeps it so; none where the shell
 // has already split it into argv.

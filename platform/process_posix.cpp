@@ -4,12 +4,14 @@
 #include <csignal>
 
 #include "platform/process.h"
+#include "platform/stdio.h"
 
 namespace platform {
 
 void PrepareProcess() {
   // A write to a closed pipe must fail with EPIPE and be reported, not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
+  PrepareStandardHandles();
 }
 
 std::optional<std::string> CommandLineText() {

@@ -2,10 +2,13 @@
 #include <windows.h>
 
 #include "platform/process.h"
+#include "platform/stdio.h"
 
 namespace platform {
 
-void PrepareProcess() {}
+void PrepareProcess() {
+  PrepareStandardHandles();
+}
 
 std::optional<std::string> CommandLineText() {
   return std::string(GetCommandLineA());

@@ -7,6 +7,11 @@ namespace platform {
 
 enum class StdKind { Console, File, Pipe, Unknown };
 
+// Run once at start-up, before anything opens a file or socket. On POSIX a closed descriptor 0, 1
+// or 2 would be taken by the next socket or file, and standard error's report would go there; each
+// closed one is opened on /dev/null. Standard output stays "not open" all the same.
+void PrepareStandardHandles();
+
 // What the standard output handle is now (Unknown: not open or of no known type).
 StdKind StandardOutputKind();
 // Writes all bytes to standard output; false with the error number on failure.

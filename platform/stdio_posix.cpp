@@ -1,4 +1,5 @@
 // Standard handles on POSIX: file descriptors 1 and 2.
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,6 +60,9 @@ bool WriteAll(int fd, const char* data, std::size_t size, int& error) {
   return true;
 }
 
+// False when descriptor 1 was closed at start-up and only holds /dev/null's place.
+bool standardOutputOpen = true;
+
 // Bytes held for the next write to standard output, with room behind them for the bytes of that
 // write (the output stream writes at most its 128-byte buffer at a time).
 char held[1024];
@@ -86,9 +90,21 @@ void HoldStandardOutput(const char* data, std::size_t size) {
   heldSize += size;
 }
 
+void PrepareStandardHandles() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == STDOUT_FILENO) standardOutputOpen = false;
+    int opened = ::open("/dev/null", O_RDWR);
+    if (opened >= 0 && opened != fd) {
+      ::dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
 StdKind StandardOutputKind() {
   struct stat st;
-  if (::fstat(STDOUT_FILENO, &st) != 0) return StdKind::Unknown;
+  if (!standardOutputOpen || ::fstat(STDOUT_FILENO, &st) != 0) return StdKind::Unknown;
   if (::isatty(STDOUT_FILENO)) return StdKind::Console;
   if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) return StdKind::Pipe;
   return StdKind::File;

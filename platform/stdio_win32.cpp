@@ -26,6 +26,9 @@ bool WriteAll(HANDLE handle, const char* data, std::size_t size, int& error) {
 
 }  // namespace
 
+// A Windows process gets its standard handles from its parent; nothing is reused for them.
+void PrepareStandardHandles() {}
+
 StdKind StandardOutputKind() {
   HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
   if (handle == INVALID_HANDLE_VALUE || handle == nullptr) return StdKind::Unknown;

@@ -69,6 +69,7 @@ class Case:
     #                          prefix of the template (which has no placeholders but banner and port)
     stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads),
     #                          nonblocking (a small non-blocking pipe, read slowly)
+    close_stderr: bool = False  # run with standard error closed (stderr is then empty)
     posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
@@ -282,6 +283,13 @@ BAD_INPUT_CASES = [
     # Under wine a closed descriptor still gives a handle, whose writes fail (ERROR_INVALID_HANDLE).
     Case("bad input: standard output closed", ["{url}/f.txt"], "", stderr=io_error(105), stderr_wine=io_error(6),
          exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="closed"),
+    # The socket must not take descriptor 2: the report goes nowhere, and the server hears the request alone.
+    Case("bad input: standard error closed, a length too large to convert", ["{url}/f.txt"],
+         announced("f.txt") + STATUS, exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched},
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: 2147483648\\r\\n\\r\\n" + TEN, "drain"],
+         request=REQUEST % b"/f.txt", close_stderr=True),
+    Case("bad input: standard output and error closed", ["{url}/f.txt"], "", exit=1, before={"f.txt": OLD},
+         files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="closed", close_stderr=True),
     Case("bad input: standard output on a full device", ["{url}/f.txt"], "", stderr=io_error(28),
          stderr_wine=io_error(112), exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched},
          script=response(TEN, 10), stdout_to="full"),
@@ -525,6 +533,8 @@ class Runner:
         try:
             args = [a.replace("{url}", "http://127.0.0.1:%d" % port).replace("{port}", str(port)) for a in case.args]
             stdout, chunks, stderr, code, ended = self.run_pliv(args, folder, case, log)
+            if "drain" in case.script:  # what the program sent until its end is logged when it closes
+                wait(scripted, 15)
         finally:
             stop(scripted)
 
@@ -578,6 +588,8 @@ class Runner:
 
     def run_pliv(self, args, folder, case, log):
         command, stdout, broken = self.pliv + args, subprocess.PIPE, None
+        if case.close_stderr:
+            command = ["sh", "-c", 'exec "$@" 2>&-', "sh"] + command
         if case.stdout_to == "closed":
             command = ["sh", "-c", 'exec "$@" >&-', "sh"] + command
             stdout = None

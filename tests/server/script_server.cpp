@@ -104,9 +104,20 @@ void SendFile(Sender& sender, const std::string& path) {
   std::fclose(file);
 }
 
-// Plays the script on one connection and ends the connection.
+// Reads until the client closes or pauses for the timeout.
+std::string ReadRest(platform::SocketHandle connection, int timeoutMs) {
+  platform::SetReceiveTimeout(connection, timeoutMs);
+  std::string rest;
+  char buffer[4096];
+  int n;
+  while ((n = platform::ReceiveBytes(connection, buffer, sizeof buffer)) > 0)
+    rest.append(buffer, static_cast<std::size_t>(n));
+  return rest;
+}
+
+// Plays the script on one connection and ends the connection; a drain adds to request.
 void Play(platform::SocketHandle connection, const std::vector<ServerAction>& actions,
-          const ServerOptions& options) {
+          const ServerOptions& options, std::string& request) {
   Sender sender{connection, options.maxSend};
   if (options.maxSend != 0) sender.pacedBytes = 256 * 1024;
   for (const ServerAction& action : actions) {
@@ -138,6 +149,12 @@ void Play(platform::SocketHandle connection, const std::vector<ServerAction>& ac
       case ServerAction::Kind::Wait:
         while (!Stopped(options)) Sleep(20);
         break;
+      case ServerAction::Kind::Drain: {
+        std::string rest = ReadRest(connection, 10000);
+        request += rest;
+        if (options.onRequest) options.onRequest(rest, options.context);
+        break;
+      }
     }
   }
   platform::CloseSocket(connection);
@@ -227,10 +244,11 @@ bool ParseScript(std::string_view script, std::vector<ServerAction>& actions, st
     } else if (word == "drip") {
       action.kind = ServerAction::Kind::Drip;
       needsCount = true;
-    } else if (word == "close" || word == "reset" || word == "wait") {
+    } else if (word == "close" || word == "reset" || word == "wait" || word == "drain") {
       action.kind = word == "close"   ? ServerAction::Kind::Close
                     : word == "reset" ? ServerAction::Kind::Reset
-                                      : ServerAction::Kind::Wait;
+                    : word == "wait"  ? ServerAction::Kind::Wait
+                                      : ServerAction::Kind::Drain;
       if (!argument.empty()) problem = std::string(word) + " takes no argument";
     } else {
       problem = "unknown action '" + std::string(word) + "'";
@@ -256,7 +274,7 @@ std::vector<std::string> ServeScript(platform::SocketHandle listener,
     if (options.maxSend != 0) platform::SetNoDelay(connection);
     requests.push_back(ReadRequest(connection, options.requestTimeoutMs));
     if (options.onRequest) options.onRequest(requests.back(), options.context);
-    Play(connection, actions, options);
+    Play(connection, actions, options, requests.back());
   }
   return requests;
 }

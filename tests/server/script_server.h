@@ -10,6 +10,8 @@
 //   reset            close with a reset (SO_LINGER 0); the connection is done
 //   drip <n>         from here on, send in pieces of at most n bytes with a 1 ms pause between
 //   wait             answer nothing more until the server is stopped
+//   drain            read what else the client sends until it closes (10 s at most), recorded
+//                    behind its request
 // A script that ends without close or reset closes in order.
 #pragma once
 
@@ -22,7 +24,7 @@
 #include "platform/sockets.h"
 
 struct ServerAction {
-  enum class Kind { Send, SendFile, Pause, Pattern, Close, Reset, Drip, Wait } kind;
+  enum class Kind { Send, SendFile, Pause, Pattern, Close, Reset, Drip, Wait, Drain } kind;
   std::string text;         // Send: the bytes; SendFile: the path
   std::uint64_t count = 0;  // Pause: ms; Pattern: bytes; Drip: piece size
 };
@@ -44,7 +46,8 @@ struct ServerOptions {
                                       // the first 256 KiB of a connection paced (200 us after each)
   int requestTimeoutMs = 500;         // reading the request stops after this long without bytes
   std::atomic<bool>* stop = nullptr;  // ends a "wait" and the serving loop when set
-  // Called with each connection's request bytes as soon as they are read.
+  // Called with each connection's request bytes as soon as they are read, and again with the
+  // bytes a drain action has read.
   void (*onRequest)(const std::string& request, void* context) = nullptr;
   void* context = nullptr;
 };

@@ -42,14 +42,14 @@ TEST(ScriptServer, ParsesEveryActionAndNamesTheBadLine) {
   std::string error;
   ASSERT_TRUE(
       ParseScript("# comment\r\nsend a\\r\\n\n\nsendfile x.bin\npause 20\npattern 5000000000\n"
-                  "drip 3\nwait\nreset\nclose",
+                  "drip 3\nwait\nreset\ndrain\nclose",
                   actions, error))
       << error;
   using K = ServerAction::Kind;
   std::vector<K> kinds;
   for (const ServerAction& a : actions) kinds.push_back(a.kind);
   EXPECT_EQ(kinds, (std::vector<K>{K::Send, K::SendFile, K::Pause, K::Pattern, K::Drip, K::Wait, K::Reset,
-                                   K::Close}));
+                                   K::Drain, K::Close}));
   EXPECT_EQ(actions[0].text, "a\r\n");
   EXPECT_EQ(actions[1].text, "x.bin");
   EXPECT_EQ(actions[2].count, 20u);

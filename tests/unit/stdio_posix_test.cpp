@@ -3,6 +3,7 @@
 // where every write arrives as a packet of its own.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,4 +116,48 @@ TEST(HeldOutput, GoesOutAtExit) {
     output = out.Writes();
   }
   EXPECT_EQ(output, Writes{"\x1b[0m"});
+}
+
+// A closed standard descriptor is taken by /dev/null at start-up, so that no socket or file gets
+// it; a closed standard output still counts as not open. Each row runs in a child process.
+TEST(StandardHandles, ClosedOnesAreHeldByDevNull) {
+  struct Row {
+    const char* name;
+    std::vector<int> closed;
+  } rows[] = {
+      {"none closed", {}},     {"standard input", {0}},  {"standard output", {1}},
+      {"standard error", {2}}, {"all three", {0, 1, 2}}, {"output and error", {1, 2}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    std::fflush(nullptr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Moved out of the way of 0-2 first, so the report survives the closing.
+      int out = ::fcntl(report[1], F_DUPFD, 10);
+      for (int fd : row.closed) ::close(fd);
+      platform::PrepareStandardHandles();
+      // One byte per check: descriptors 0-2 open, the kind of standard output, a new descriptor.
+      char result[5];
+      for (int fd = 0; fd <= 2; ++fd) result[fd] = ::fcntl(fd, F_GETFD) != -1 ? 'o' : 'c';
+      result[3] = platform::StandardOutputKind() == platform::StdKind::Unknown ? 'u' : 'k';
+      int next = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      result[4] = next > 2 ? 'n' : static_cast<char>('0' + next);
+      ::write(out, result, sizeof result);
+      ::_exit(0);
+    }
+    ::close(report[1]);
+    char result[6] = {};
+    ssize_t n = ::read(report[0], result, 5);
+    ::close(report[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_EQ(n, 5);
+    bool outputClosed = false;
+    for (int fd : row.closed) outputClosed = outputClosed || fd == 1;
+    EXPECT_EQ(std::string(result), std::string("ooo") + (outputClosed ? "u" : "k") + "n");
+  }
 }
