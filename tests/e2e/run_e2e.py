@@ -71,6 +71,7 @@ class Case:
     #                          nonblocking (a small non-blocking pipe, read slowly)
     close_stderr: bool = False  # run with standard error closed (stderr is then empty)
     posix_only: bool = False  # not for the Windows build (names or devices that only POSIX has)
+    wine_only: bool = False  # only for the Windows build (its ANSI code page)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
     disk: str = None  # the case's folder is a tmpfs of this size ("2m"); skipped where it cannot be mounted
@@ -300,6 +301,29 @@ BAD_INPUT_CASES = [
     Case("bad input: standard output on a pipe no one reads", ["{url}/f.txt"], "", stderr=io_error(32),
          stderr_wine=io_error(233), exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched},
          script=response(TEN, 10), stdout_to="broken"),
+]
+
+# A name whose characters end in the byte of "\" in code page 932 (SO 83 5C, HYOU 95 5C). Under wine
+# in a Japanese locale the UTF-8 argument reaches the program as code page 932 bytes, the request
+# carries those bytes, and wine turns the ANSI file name back into the UTF-8 name on disk.
+CP932_NAME = "\u30bd\u8868"
+
+
+def latin1(data):
+    """Bytes as the text that a stdout template holds for them."""
+    return data.decode("latin-1")
+
+
+LOCALE_CASES = [
+    Case("a name with trail bytes 5C in code page 932 saves under that name", ["{url}/d/" + CP932_NAME],
+         announced(latin1(CP932_NAME.encode("cp932"))) + STATUS + PROGRESS_10
+         + closing(10, latin1(CP932_NAME.encode("cp932"))),
+         files={CP932_NAME: TEN.encode()}, script=response(TEN, 10),
+         request=REQUEST % (b"/d/" + CP932_NAME.encode("cp932")), locale="ja_JP.UTF-8", wine_only=True),
+    Case("a name in a Japanese UTF-8 locale saves under that name", ["{url}/d/" + CP932_NAME],
+         announced(latin1(CP932_NAME.encode())) + STATUS + PROGRESS_10 + closing(10, latin1(CP932_NAME.encode())),
+         files={CP932_NAME: TEN.encode()}, script=response(TEN, 10),
+         request=REQUEST % (b"/d/" + CP932_NAME.encode()), locale="ja_JP.UTF-8", posix_only=True),
 ]
 
 SIZES = [0, 1, 1023, 1024, 1025, 10 * 1024 * 1024]
@@ -704,8 +728,8 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
-        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + real_server_cases("python")
-                 + real_server_cases("nginx"))
+        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + LOCALE_CASES
+                 + real_server_cases("python") + real_server_cases("nginx"))
         passed = failed = skipped = 0
         try:
             for index, case in enumerate(cases):
@@ -714,6 +738,10 @@ def main():
                 if case.posix_only and runner.wine:
                     skipped += 1
                     print("skip  %s (POSIX only)" % case.name)
+                    continue
+                if case.wine_only and not runner.wine:
+                    skipped += 1
+                    print("skip  %s (Windows only)" % case.name)
                     continue
                 try:
                     problems = runner.run(case, index)
