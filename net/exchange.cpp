@@ -15,8 +15,8 @@
 namespace {
 
 constexpr int kBlockSize = 1024;
-// A declared length is trusted for the first allocation only up to here, so that a lying
-// header cannot make us reserve gigabytes up front. (Nor past the length limit, which the body
+// A declared length is trusted for the first allocation of memory only up to here, so that a
+// lying header cannot make us take gigabytes up front. (Nor past the length limit, which the body
 // can never pass.)
 constexpr std::size_t kMaxReserve = 64u * 1024 * 1024;
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
@@ -83,7 +83,12 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
 
   ContentBuffer& content = result.Content;
   std::size_t bodyStart = headerEnd + kHeaderEnd.size();
-  // A reservation that cannot be had is no error: the body may still fit as it grows.
+  // Address space for the whole body where holding it costs no memory: the declared length, or
+  // all the lengths allow; memory for a declared length up to kMaxReserve. Neither failing is an
+  // error: the body may still fit as it grows.
+  content.HoldAddressSpace(result.ContentLength > 0
+                               ? std::min(static_cast<std::size_t>(result.ContentLength), lengthLimit)
+                               : lengthLimit);
   if (result.ContentLength > 0)
     content.Reserve(
         std::max(header.size() - bodyStart,
