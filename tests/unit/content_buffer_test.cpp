@@ -1,6 +1,7 @@
 // The body buffer: bytes survive growth, cuts, copies and moves; growth is geometric.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <utility>
@@ -56,4 +57,66 @@ TEST(ContentBuffer, ReserveCutCopyAndMove) {
   EXPECT_TRUE(moved == "0123456789") << "an assigned copy has bytes of its own";
   EXPECT_TRUE(ContentBuffer() == "");
   EXPECT_EQ(ContentBuffer().data(), nullptr);
+}
+
+// Where the system holds address space for the body (Windows), the body grows in place up to the
+// held size, with committed memory at most one step ahead of it, and moves as seldom as a doubling
+// buffer when it outgrows that; where it cannot (POSIX), holding changes nothing. Every byte survives either
+// way.
+TEST(ContentBuffer, GrowsInPlaceWithinHeldAddressSpace) {
+  constexpr std::size_t kMiB = 1 << 20;
+  struct Row {
+    const char* name;
+    std::size_t before;  // bytes appended before the hold
+    std::size_t hold;
+    std::size_t total;  // bytes appended in all, in blocks of 1024
+  } rows[] = {
+      {"empty, filled to the held size", 0, 3 * kMiB, 3 * kMiB},
+      {"bytes appended before the hold are kept", 5000, 2 * kMiB, 2 * kMiB},
+      {"a held size that is no multiple of a page", 0, 1000001, 1000001},
+      {"outgrowing the held size moves the bytes a few times", 0, 256 * 1024, 3 * kMiB},
+      {"a hold below what is held already changes nothing", 70000, 1000, 200000},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ContentBuffer content;
+    std::string expected;
+    auto append = [&](std::size_t upTo) {
+      while (expected.size() < upTo) {
+        std::string bytes;
+        for (std::size_t i = 0; i < 1024 && expected.size() + i < upTo; ++i)
+          bytes += static_cast<char>((expected.size() + i) * 7 % 251);
+        ASSERT_TRUE(content.Append(bytes.data(), bytes.size()));
+        expected += bytes;
+      }
+    };
+    append(row.before);
+    const char* before = content.data();
+    std::size_t capacityBefore = content.capacity();
+    bool held = content.HoldAddressSpace(row.hold);
+    if (!held) {
+      EXPECT_EQ(content.data(), before);
+      EXPECT_EQ(content.capacity(), capacityBefore);
+    }
+    EXPECT_TRUE(content == expected) << "holding keeps the bytes";
+
+    int movesWithin = 0, movesPast = 0;
+    std::size_t mostAhead = 0;
+    const char* at = content.data();
+    while (expected.size() < row.total) {
+      append(std::min(row.total, expected.size() + 1024));
+      if (content.data() != at) ++(expected.size() <= row.hold ? movesWithin : movesPast);
+      at = content.data();
+      mostAhead = std::max(mostAhead, content.capacity() - content.size());
+    }
+    EXPECT_TRUE(content == expected);
+    if (held) {
+      EXPECT_EQ(movesWithin, 0);
+      // Past it, each move at least doubles the room.
+      int doublings = 0;
+      for (std::size_t room = row.hold; room < row.total; room *= 2) ++doublings;
+      EXPECT_LE(movesPast, doublings);
+      EXPECT_LE(mostAhead, kMiB) << "committed memory runs at most one step ahead of the bytes";
+    }
+  }
 }
