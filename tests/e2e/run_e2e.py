@@ -3,7 +3,7 @@
 127.0.0.1 and checks standard output byte for byte, standard error, the exit code and every file
 in the folder the program ran in.
 
-  run_e2e.py --pliv COMMAND --server PATH [--filter TEXT] [--max-send N]
+  run_e2e.py --pliv COMMAND --server PATH [--filter TEXT] [--max-send N] [--large]
 
 COMMAND runs the program, e.g. build/default/pliv or "wine64 build/mingw-x64/pliv.exe".
 PATH is the scripted_server program. The servers: scripted_server with a script per case,
@@ -11,7 +11,8 @@ python3's http.server and nginx over files generated here. Ends with "N passed, 
 With --max-send N the scripted server sends every piece in at most N bytes, so every boundary
 of the header block and the body falls inside a receive; the cases then allow any progress lines
 before the last one. The full-disk cases mount a small tmpfs as their folder (root only; elsewhere
-they are skipped, and counted as such, with the reason).
+they are skipped, and counted as such, with the reason). --large adds the cases with bodies of
+hundreds of MiB (about a minute each under wine), which are left out otherwise.
 """
 
 import argparse
@@ -45,6 +46,22 @@ class Untouched:
     """The file holds what it held before the run."""
 
 
+class PatternBody:
+    """The file holds the scripted server's pattern of this many bytes; compared by digest."""
+
+    def __init__(self, size):
+        self.size = size
+
+    def digest(self):
+        period = pattern(251 * 4096)
+        whole, rest = divmod(self.size, len(period))
+        digest = hashlib.sha256()
+        for _ in range(whole):
+            digest.update(period)
+        digest.update(period[:rest])
+        return digest.hexdigest()
+
+
 class ServedBody:
     """The file holds the body the real server sends for this path (as http.client reads it)."""
 
@@ -75,6 +92,8 @@ class Case:
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
     disk: str = None  # the case's folder is a tmpfs of this size ("2m"); skipped where it cannot be mounted
+    large: bool = False  # a body of hundreds of MiB: only with --large
+    timeout: int = None  # seconds the run may take, when more than RUN_TIMEOUT
 
 
 def response(body, length=None):
@@ -384,6 +403,18 @@ DISK_CASES = [
 ]
 
 
+LARGE = 640 * 1024 * 1024
+
+# Bodies past what a 32-bit program can hold in a buffer that doubles: it needs twice the body in
+# one piece of its address space.
+LARGE_CASES = [
+    Case("large: 640 MiB with a declared length", ["{url}/large.bin"],
+         announced("large.bin") + STATUS + "{any}" + progress(LARGE, LARGE) + closing(LARGE, "large.bin"),
+         files={"large.bin": PatternBody(LARGE)},
+         script=pattern_response(LARGE), large=True, timeout=900),
+]
+
+
 class Expect:
     """A byte template: literal bytes with placeholders {banner}, {port}, {exe}, {#} (a figure with
     two decimals), {any} (any text without a line end), {count} (a decimal number), {hex8}."""
@@ -654,7 +685,7 @@ class Runner:
         reader.start()
         err_reader.start()
         if case.interrupt is None:
-            code = wait(process, RUN_TIMEOUT)
+            code = wait(process, case.timeout or RUN_TIMEOUT)
         else:
             # The program has sent its request and waits for the answer: after a while, Ctrl+C.
             deadline = time.monotonic() + RUN_TIMEOUT
@@ -711,6 +742,12 @@ class Runner:
                 expected = case.before[name]
             elif isinstance(expected, ServedBody):
                 expected = real.body(expected.path)
+            elif isinstance(expected, PatternBody):
+                got_size, got_digest = os.path.getsize(path), file_digest(path)
+                if (got_size, got_digest) != (expected.size, expected.digest()):
+                    problems.append("%s holds %d bytes (sha256 %s), expected %d (sha256 %s)" % (
+                        name, got_size, got_digest[:16], expected.size, expected.digest()[:16]))
+                continue
             with open(path, "rb") as f:
                 got = f.read()
             if got != expected:
@@ -720,22 +757,31 @@ class Runner:
         return problems
 
 
+def file_digest(path):
+    digest = hashlib.sha256()
+    with open(path, "rb") as f:
+        while chunk := f.read(1 << 22):
+            digest.update(chunk)
+    return digest.hexdigest()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--pliv", required=True, help="the command that runs the program")
     parser.add_argument("--server", required=True, help="the scripted_server program")
     parser.add_argument("--filter", default="", help="run only the cases whose name contains this text")
     parser.add_argument("--max-send", type=int, default=0, help="the scripted server sends at most N bytes at once")
+    parser.add_argument("--large", action="store_true", help="also the cases with bodies of hundreds of MiB")
     options = parser.parse_args()
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
         cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + LOCALE_CASES
-                 + real_server_cases("python") + real_server_cases("nginx"))
+                 + real_server_cases("python") + real_server_cases("nginx") + LARGE_CASES)
         passed = failed = skipped = 0
         try:
             for index, case in enumerate(cases):
-                if options.filter not in case.name:
+                if options.filter not in case.name or (case.large and not options.large):
                     continue
                 if case.posix_only and runner.wine:
                     skipped += 1
