@@ -9,17 +9,19 @@
 // body to FILE in one piece after the server has closed. Standard output follows pliv's rule:
 // on a terminal each line goes out at once in one write (carriage return, erase to the end of
 // the row, the text); to a file or pipe it passes through a 128-byte buffer.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <time.h>
-#include <unistd.h>
-
+//
+// Sockets, clock, file and standard output are pliv's own platform calls, thin wrappers of the
+// system's, so that the same client builds for Windows (Winsock) and POSIX.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/sockets.h"
+#include "platform/stdio.h"
 
 namespace {
 
@@ -29,23 +31,19 @@ bool terminal = false;
 char outBuffer[128];
 std::size_t outUsed = 0;
 
-void WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n <= 0) std::exit(3);
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
+void WriteAll(const char* data, std::size_t size) {
+  int error = 0;
+  if (!platform::WriteStandardOutput(data, size, error)) std::exit(3);
 }
 
 void PassOn() {
-  WriteAll(1, outBuffer, outUsed);
+  WriteAll(outBuffer, outUsed);
   outUsed = 0;
 }
 
 void Out(const char* text, std::size_t size) {
   if (terminal) {
-    WriteAll(1, text, size);
+    WriteAll(text, size);
     return;
   }
   while (size > 0) {
@@ -83,12 +81,6 @@ char* PutFixed2(char* p, std::uint64_t numerator, std::uint64_t denominator) {
   *p++ = static_cast<char>('0' + hundredths / 10 % 10);
   *p++ = static_cast<char>('0' + hundredths % 10);
   return p;
-}
-
-std::uint32_t Milliseconds() {
-  timespec now;
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
 void Progress(std::uint64_t received, long declared, std::uint32_t elapsedMs) {
@@ -138,14 +130,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: floor PORT PATH FILE\n");
     return 2;
   }
-  terminal = ::isatty(1) != 0;
+  terminal = platform::StandardOutputKind() == platform::StdKind::Console;
 
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(std::atoi(argv[1])));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  std::uint32_t loopback = 0;
+  platform::SocketHandle fd = platform::kNoSocket;
+  if (platform::StartSockets()) fd = platform::CreateTcpSocket();
+  if (fd == platform::kNoSocket || !platform::ConvertAddress("127.0.0.1", loopback) ||
+      !platform::ConnectSocket(fd, loopback, static_cast<std::uint16_t>(std::atoi(argv[1])))) {
     std::fprintf(stderr, "floor: cannot connect\n");
     return 1;
   }
@@ -153,19 +144,19 @@ int main(int argc, char** argv) {
   int requestSize =
       std::snprintf(request, sizeof request,
                     "GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n", argv[2]);
-  ::send(fd, request, static_cast<std::size_t>(requestSize), 0);
+  platform::SendBytes(fd, request, requestSize);
 
   // Headers and body share one buffer: the body starts behind the empty line.
   Buffer buffer;
   char block[kBlockSize];
   std::size_t bodyStart = 0;
-  ssize_t n;
-  while ((n = ::recv(fd, block, kBlockSize, 0)) > 0) {
+  int n;
+  while ((n = platform::ReceiveBytes(fd, block, kBlockSize)) > 0) {
     std::size_t from = buffer.size >= 3 ? buffer.size - 3 : 0;
     buffer.Append(block, static_cast<std::size_t>(n));
-    void* end = memmem(buffer.data + from, buffer.size - from, "\r\n\r\n", 4);
-    if (end) {
-      bodyStart = static_cast<std::size_t>(static_cast<char*>(end) - buffer.data) + 4;
+    std::size_t end = std::string_view(buffer.data, buffer.size).find("\r\n\r\n", from);
+    if (end != std::string_view::npos) {
+      bodyStart = end + 4;
       break;
     }
   }
@@ -173,26 +164,27 @@ int main(int argc, char** argv) {
   long declared = -1;
   buffer.data[bodyStart - 1] = '\0';
   if (const char* field = std::strstr(buffer.data, "Content-Length:")) declared = std::atol(field + 15);
-  std::uint32_t start = Milliseconds();
+  std::uint32_t start = platform::TickCount();
 
   do {
-    n = ::recv(fd, block, kBlockSize, 0);
+    n = platform::ReceiveBytes(fd, block, kBlockSize);
     if (n > 0) buffer.Append(block, static_cast<std::size_t>(n));
-    Progress(buffer.size - bodyStart, declared, Milliseconds() - start);
+    Progress(buffer.size - bodyStart, declared, platform::TickCount() - start);
   } while (n > 0);
-  ::shutdown(fd, SHUT_WR);
-  ::close(fd);
+  platform::ShutdownSending(fd);
+  platform::CloseSocket(fd);
 
   std::size_t bodySize = buffer.size - bodyStart;
   if (declared > 0 && bodySize > static_cast<std::size_t>(declared))
     bodySize = static_cast<std::size_t>(declared);
-  int file = ::open(argv[3], O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (file < 0) return 1;
-  WriteAll(file, buffer.data + bodyStart, bodySize);
-  ::close(file);
+  platform::FileHandle file = platform::OpenForWriting(argv[3]);
+  if (file == platform::kNoFile || !platform::WriteToFile(file, buffer.data + bodyStart, bodySize) ||
+      !platform::CutFileHere(file) || !platform::CloseFile(file))
+    return 1;
 
   char closing[64];
-  int closingSize = std::snprintf(closing, sizeof closing, "\r\n\t%zu byte(s) downloaded -> ", bodySize);
+  int closingSize = std::snprintf(closing, sizeof closing, "\r\n\t%llu byte(s) downloaded -> ",
+                                  static_cast<unsigned long long>(bodySize));
   Out(closing, static_cast<std::size_t>(closingSize));
   Out(argv[3], std::strlen(argv[3]));
   Out("\r\n", 2);
