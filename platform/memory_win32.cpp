@@ -84,16 +84,24 @@ bool GrowBlock(GrowingBlock& block, std::size_t size, std::size_t keep) {
 }
 
 bool HoldAddressSpace(GrowingBlock& block, std::size_t size, std::size_t keep) {
-  // Less and less, down to what is held already: as much of size in one piece as the address
-  // space has. The committed bytes come along.
+  // All of size, or else the largest piece the address space has, found by halving the
+  // difference between a size that fits and one that does not. The committed bytes come along.
   std::size_t wanted = RoundUp(size, kGranularity);
-  while (wanted > block.reserved) {
-    if (char* bytes = ReserveSpace(wanted)) return MoveTo(block, bytes, wanted, block.usable, keep);
-    std::size_t cut = RoundUp(wanted / 8, kGranularity);
-    if (cut >= wanted) break;
-    wanted -= cut;
+  if (wanted <= block.reserved) return false;
+  if (char* bytes = ReserveSpace(wanted)) return MoveTo(block, bytes, wanted, block.usable, keep);
+  std::size_t fits = block.reserved, fails = wanted;
+  while (fails - fits > kGranularity) {
+    std::size_t middle = (fits + (fails - fits) / 2) & ~(kGranularity - 1);
+    if (char* bytes = ReserveSpace(middle)) {
+      VirtualFree(bytes, 0, MEM_RELEASE);
+      fits = middle;
+    } else {
+      fails = middle;
+    }
   }
-  return false;
+  if (fits <= block.reserved) return false;
+  char* bytes = ReserveSpace(fits);
+  return bytes != nullptr && MoveTo(block, bytes, fits, block.usable, keep);
 }
 
 void FreeBlock(GrowingBlock& block) {
