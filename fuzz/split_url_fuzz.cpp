@@ -49,8 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char c : sentPath) plain = plain && static_cast<unsigned char>(c) > 32 && c != 127;
   FUZZ_CHECK(plain, "the request line carries no control bytes or blanks", url);
 
-  // A URL without "://" is parsed exactly like the same URL behind a scheme.
-  if (url.find("://") == std::string_view::npos) {
+  // A URL without a scheme (no "://", or a "/" before it) is parsed exactly like the same URL
+  // behind a scheme: a "://" in the path never picks the host.
+  const std::size_t found = url.find("://");
+  const bool hasScheme = found != std::string_view::npos && url.find('/') >= found;
+  if (!hasScheme) {
     DownloadRequest withScheme;
     SplitUrl("ftp://" + std::string(url), withScheme);
     FUZZ_CHECK(withScheme.Host == request.Host && withScheme.Port == request.Port &&
@@ -60,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // User information in front of the host changes neither Host nor Port. (Blanks in front of a
   // host are trimmed before the user information is cut, so they stay out of this check.)
-  const std::size_t schemeEnd = url.find("://");
-  const std::size_t hostStart = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+  const std::size_t hostStart = hasScheme ? found + 3 : 0;
   const std::string_view rest = url.substr(hostStart);
   const bool blankFirst = !rest.empty() && static_cast<unsigned char>(rest[0]) <= 32;
   if (rest.substr(0, rest.find('/')).find('@') == std::string_view::npos && !blankFirst) {

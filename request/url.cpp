@@ -8,8 +8,10 @@
 void SplitUrl(std::string_view url, DownloadRequest& request) {
   std::string rest(url);
 
-  // Any scheme is dropped; without "://" the text is taken as host and path already.
-  CutToken(rest, "://");
+  // Any scheme is dropped; without "://" the text is taken as host and path already. A "://"
+  // behind a "/" is part of the path (a query that carries another URL), never a scheme's end.
+  const std::size_t schemeEnd = rest.find("://");
+  if (schemeEnd != std::string::npos && rest.find('/') >= schemeEnd) CutToken(rest, "://");
 
   std::string host;
   if (rest.find('/') != std::string::npos) {

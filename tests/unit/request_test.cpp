@@ -162,6 +162,8 @@ const UrlCase kUrlCases[] = {
     {"http://h/d/", "h", 80, "/d/", ""},
     {"http://h//f", "h", 80, "//f", "f"},
     {"http://h/://x", "h", 80, "/://x", "x"},
+    // A "://" after the first "/" belongs to the path: it never picks the host.
+    {"h/get?next=http://127.0.0.1:9/o.bin", "h", 80, "/get?next=http://127.0.0.1:9/o.bin", "o.bin"},
     {"http://h/f\xE9\xC4.zip", "h", 80, "/f\xE9\xC4.zip", "f\xE9\xC4.zip"},
 };
 
