@@ -77,6 +77,10 @@ char* PutIntegerText(char* out, std::int32_t value) {
   return WriteInteger(out, value);
 }
 
+char* PutCountText(char* out, std::uint64_t count) {
+  return WriteDecimal(out, count);
+}
+
 char* PutHundredthsText(char* out, std::uint64_t hundredths) {
   out = WriteDecimal(out, hundredths / 100);
   auto cents = static_cast<unsigned>(hundredths % 100);

@@ -28,6 +28,8 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
 inline constexpr std::size_t kNumberTextRoom = 32;
 // As %d writes it.
 char* PutIntegerText(char* out, std::int32_t value);
+// A count that may pass the 32-bit range, written as %d would write it.
+char* PutCountText(char* out, std::uint64_t count);
 // A non-negative figure already rounded to hundredths: the integer part, the decimal separator
 // and two decimals.
 char* PutHundredthsText(char* out, std::uint64_t hundredths);

@@ -42,10 +42,6 @@ bool ContentBuffer::Append(const char* bytes, std::size_t count) {
   return true;
 }
 
-void ContentBuffer::CutTo(std::size_t count) {
-  if (count < size_) size_ = count;
-}
-
 bool operator==(const ContentBuffer& content, std::string_view bytes) {
   return content.View() == bytes;
 }

@@ -32,8 +32,6 @@ class ContentBuffer {
   bool HoldAddressSpace(std::size_t expected);
   // Appends count bytes; false, with nothing changed, when memory is exhausted.
   bool Append(const char* bytes, std::size_t count);
-  // Keeps the first count bytes; a count beyond the size changes nothing.
-  void CutTo(std::size_t count);
 
  private:
   platform::GrowingBlock block_;

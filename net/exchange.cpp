@@ -30,7 +30,12 @@ void AppendBlock(std::string& text, const char* data, int count, std::size_t lim
   }
 }
 
-void AppendBlock(ContentBuffer& content, const char* data, std::size_t count, std::size_t limit) {
+// Appends the part of a received block that belongs to the body. Past a declared length (declared
+// > 0) nothing more is kept: a server that sends more than it declared must not make the body
+// hold more memory than it declared, nor run it out of memory after the body arrived whole.
+void KeepBody(ContentBuffer& content, const char* data, std::size_t count, std::size_t declared,
+              std::size_t limit) {
+  if (declared > 0) count = std::min(count, declared - content.size());
   if (count > limit - content.size() || !content.Append(data, count)) RaiseOutOfMemory();
 }
 
@@ -86,29 +91,26 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   // Address space for the whole body where holding it costs no memory: the declared length, or
   // all the lengths allow; memory for a declared length up to kMaxReserve. Neither failing is an
   // error: the body may still fit as it grows.
-  content.HoldAddressSpace(result.ContentLength > 0
-                               ? std::min(static_cast<std::size_t>(result.ContentLength), lengthLimit)
-                               : lengthLimit);
-  if (result.ContentLength > 0)
-    content.Reserve(
-        std::max(header.size() - bodyStart,
-                 std::min({static_cast<std::size_t>(result.ContentLength), kMaxReserve, lengthLimit})));
-  AppendBlock(content, header.data() + bodyStart, header.size() - bodyStart, lengthLimit);
+  const std::size_t declared = result.ContentLength > 0 ? static_cast<std::size_t>(result.ContentLength) : 0;
+  content.HoldAddressSpace(declared > 0 ? std::min(declared, lengthLimit) : lengthLimit);
+  if (declared > 0) content.Reserve(std::min({declared, kMaxReserve, lengthLimit}));
+  std::uint64_t received = header.size() - bodyStart;
+  KeepBody(content, header.data() + bodyStart, header.size() - bodyStart, declared, lengthLimit);
   std::string().swap(header);
 
   // Body phase: a progress line after every receive, the last one included, so the final
-  // line shows the final count.
+  // line shows the final count. The count takes in every received byte, kept or not.
   int n;
   char line[kProgressTextRoom];
   do {
     n = receive(block, kBlockSize);
-    if (n > 0) AppendBlock(content, block, static_cast<std::size_t>(n), lengthLimit);
-    ShowStatus(ProgressText(line, static_cast<std::int32_t>(content.size()), result.ContentLength,
-                            clock() - startTick));
+    if (n > 0) {
+      received += n;
+      KeepBody(content, block, static_cast<std::size_t>(n), declared, lengthLimit);
+    }
+    ShowStatus(ProgressText(line, received, result.ContentLength, clock() - startTick));
   } while (n > 0);
 
-  std::size_t declared = result.ContentLength > 0 ? static_cast<std::size_t>(result.ContentLength) : 0;
-  if (declared > 0) content.CutTo(declared);
   // Once every declared byte is in, a reset after them (a server that closes without reading
   // the request) cuts nothing. Without a declared length nothing tells a whole body from a cut one.
   if (declared > 0 && content.size() == declared)

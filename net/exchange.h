@@ -23,7 +23,7 @@ using ClockFn = std::function<std::uint32_t()>;
 inline constexpr std::size_t kMaxTextLength = 2147483647;
 
 // Reads the header block and the body from receive in blocks of 1024 bytes, rewriting the
-// progress line after every block, and cuts the body to its declared length. A response
+// progress line after every block; bytes past a declared length are counted but not kept. A response
 // that ends before its header block does prints a "Fatal: " line and fails with empty Content.
 // A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
 HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock,

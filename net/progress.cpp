@@ -26,8 +26,9 @@ std::uint64_t RoundedHundredths(std::uint64_t numerator, std::uint64_t denominat
 }  // namespace
 
 // The pieces are written here directly, as the line is made after every received block. The
-// numerators stay below 2^31 * 10000, far inside the bound above.
-std::string_view ProgressText(char (&line)[kProgressTextRoom], std::int32_t received,
+// numerators stay inside the bound above for any count below 8e12 bytes (hours of a transfer at
+// gigabytes a second, all of it past a declared length).
+std::string_view ProgressText(char (&line)[kProgressTextRoom], std::uint64_t received,
                               std::int32_t contentLength, std::uint32_t elapsedMs) {
   static constexpr std::string_view kPieces[] = {"Downloading ", " of ",   " (",
                                                  "%) Speed ",    " Kb/s ", " seconds passed"};
@@ -37,21 +38,20 @@ std::string_view ProgressText(char (&line)[kProgressTextRoom], std::int32_t rece
     return size <= kProgressTextRoom;
   }());
   char* p = Put(line, kPieces[0]);
-  p = PutIntegerText(p, received);
+  p = PutCountText(p, received);
   if (contentLength <= 0) {
     p = Put(p, " of UnKnown Size");
     return {line, static_cast<std::size_t>(p - line)};
   }
-  auto count = static_cast<std::uint64_t>(received);
   p = Put(p, kPieces[1]);
   p = PutIntegerText(p, contentLength);
   p = Put(p, kPieces[2]);
   // The percentage is not clamped: it passes 100 when the server sends more than it declared.
-  p = PutHundredthsText(p, RoundedHundredths(count * 10000, static_cast<std::uint64_t>(contentLength)));
+  p = PutHundredthsText(p, RoundedHundredths(received * 10000, static_cast<std::uint64_t>(contentLength)));
   p = Put(p, kPieces[3]);
   // Bytes per millisecond; the + 1 in 64 bits, so that a tick count of 2^32 - 1 cannot wrap to a
   // division by zero.
-  p = PutHundredthsText(p, RoundedHundredths(count * 100, std::uint64_t{elapsedMs} + 1));
+  p = PutHundredthsText(p, RoundedHundredths(received * 100, std::uint64_t{elapsedMs} + 1));
   p = Put(p, kPieces[4]);
   p = PutHundredthsText(p, RoundedHundredths(elapsedMs, 10));
   p = Put(p, kPieces[5]);

@@ -434,6 +434,35 @@ TEST(ReceiveResponse, LyingLengthDoesNotReserveItAll) {
   EXPECT_LE(result.Content.capacity(), 64u * 1024 * 1024 + 1024);
 }
 
+TEST(ReceiveResponse, BytesPastTheDeclaredLengthAreCountedNotKept) {
+  RecordedOutput output;
+  const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n";
+  constexpr std::uint64_t kSent = 64u << 20;  // a body in blocks of 1024 bytes
+  std::uint64_t sent = 0;
+  bool headSent = false;
+  HttpResult result = ReceiveResponse(
+      [&](char* buffer, int size) {
+        if (!headSent) {
+          headSent = true;
+          return static_cast<int>(head.copy(buffer, head.size()));
+        }
+        if (sent == kSent) return 0;
+        std::fill_n(buffer, size, 'b');
+        sent += static_cast<std::uint64_t>(size);
+        return size;
+      },
+      [] { return 0u; });
+  EXPECT_EQ(result.Content, std::string(1000, 'b'));
+  EXPECT_EQ(result.Outcome, TransferOutcome::Complete);
+  // The memory held is one growth step of the buffer at most (Windows commits 1 MiB at a time),
+  // not the 64 MiB sent.
+  EXPECT_LE(result.Content.capacity(), 1u << 20);
+  const std::string text = output.Text();
+  EXPECT_TRUE(
+      text.ends_with("Downloading 67108864 of 1000 (6710886.40%) Speed 67108864.00 Kb/s 0.00 seconds passed"))
+      << text.substr(text.size() - 120);
+}
+
 TEST(ReceiveResponse, BuffersPastTheLengthLimitAreOutOfMemory) {
   struct Row {
     const char* name;
@@ -444,6 +473,10 @@ TEST(ReceiveResponse, BuffersPastTheLengthLimitAreOutOfMemory) {
       {"header one past the limit", {std::string(61, 'h'), "\r\n\r\n"}, true},
       {"body of exactly the limit", {"A: b\r\n\r\n", std::string(64, 'b')}, false},
       {"body one past the limit", {"A: b\r\n\r\n", std::string(64, 'b'), "b"}, true},
+      // Bytes past a declared length are counted, not kept.
+      {"far past a declared length within the limit",
+       {"Content-Length: 64\r\n\r\n", std::string(64, 'b'), std::string(1000, 'b')},
+       false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
