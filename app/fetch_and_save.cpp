@@ -12,16 +12,26 @@
 namespace {
 
 // Writes the body to name; false when the file could not be opened, written in full, cut or closed.
-// After a failed transfer nothing is written or cut, so an existing file keeps every byte (a missing
-// one is still created, empty). Otherwise the body goes over the old content in place and the file
-// is cut behind it: a longer old file must not keep its tail behind the new content, and a body
-// that does not fit on the disk leaves the old bytes as they were.
-bool SaveContent(const std::string& name, const HttpResult& result) {
-  const platform::FileHandle file = platform::OpenForWriting(name);
+// Only a complete body may replace what an existing file holds: after a failed transfer nothing is
+// written or cut (a missing file is still created, empty), and after an incomplete one a file that
+// holds bytes is left as it was (kept is then true), while an empty or new one gets what arrived.
+// A body goes over the old content in place and the file is cut behind it: a longer old file must
+// not keep its tail behind the new content, and a body that does not fit on the disk leaves the
+// old bytes as they were. A name taken from the URL is opened only as a file on disk: the server
+// must not be able to send the body to a device.
+bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& result, bool& kept) {
+  kept = false;
+  const platform::FileHandle file =
+      nameFromUrl ? platform::OpenDiskFileForWriting(name) : platform::OpenForWriting(name);
   if (file == platform::kNoFile) return false;
   bool written = true;
   if (result.Outcome != TransferOutcome::Failed) {
-    written = OverwriteFile(file, result.Content.data(), result.Content.size());
+    std::int64_t oldLength = 0;
+    if (result.Outcome != TransferOutcome::Complete) {
+      written = platform::FileLength(file, oldLength);
+      kept = written && oldLength > 0;
+    }
+    if (written && !kept) written = OverwriteFile(file, result.Content.data(), result.Content.size());
   }
   const bool closed = platform::CloseFile(file);
   return written && closed;
@@ -29,7 +39,7 @@ bool SaveContent(const std::string& name, const HttpResult& result) {
 
 }  // namespace
 
-int SaveAndReport(const HttpResult& result, const std::string& name) {
+int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFromUrl) {
   // HttpGet keeps its texts below 2 GiB, so the count fits the 32-bit figure.
   const auto received = static_cast<std::int32_t>(result.Content.size());
   // Every line is made before the file is touched: memory that runs out while they are made ends
@@ -37,17 +47,22 @@ int SaveAndReport(const HttpResult& result, const std::string& name) {
   // The CR LF in front ends the status row the transfer left open.
   const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
   std::string incomplete;
+  std::string keptLine;
   if (result.Outcome == TransferOutcome::Short || result.Outcome == TransferOutcome::Broken) {
     incomplete = result.ContentLength > 0 && received < result.ContentLength
                      ? FormatText("Fatal: download incomplete, %d of %d bytes received",
                                   {received, result.ContentLength})
                      : FormatText("Fatal: connection broken after %d bytes", {received});
+    // The closing line names the file: nobody may take it for the fragment.
+    keptLine = "The existing file " + name + " was kept; the incomplete download was not saved";
   }
   const std::string notWritten = "Fatal: could not write " + name;
 
-  const bool saved = SaveContent(name, result);
+  bool kept = false;
+  const bool saved = SaveContent(name, nameFromUrl, result, kept);
   WriteLine(closing);
   if (!incomplete.empty()) WriteLine(incomplete);
+  if (kept) WriteLine(keptLine);
   if (!saved) WriteLine(notWritten);
 
   const bool complete = result.Outcome == TransferOutcome::Complete;
@@ -57,5 +72,7 @@ int SaveAndReport(const HttpResult& result, const std::string& name) {
 int FetchAndSave(const DownloadRequest& request) {
   const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
   const std::string given = ArgumentText(2);
-  return SaveAndReport(result, given.empty() ? request.LocalFileName : given);
+  // Argument 2 is the user's own choice, a device included; only a name from the URL is guarded.
+  return given.empty() ? SaveAndReport(result, request.LocalFileName, true)
+                       : SaveAndReport(result, given, false);
 }

@@ -14,5 +14,7 @@ inline constexpr int kExitNotDownloaded = 2;
 int FetchAndSave(const DownloadRequest& request);
 
 // Saves a transfer's result under name and prints the closing line, then a "Fatal: " line for
-// an incomplete body or a file that could not be written. Returns the exit code.
-int SaveAndReport(const HttpResult& result, const std::string& name);
+// an incomplete body, a line for an existing file kept after it, and a "Fatal: " line for a file
+// that could not be written. A name from the URL (nameFromUrl) is written only as a file on disk.
+// Returns the exit code.
+int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFromUrl);

@@ -14,6 +14,15 @@ inline constexpr FileHandle kNoFile = -1;
 // Opens name for writing, creating it when missing and keeping what it holds when it exists;
 // others may read it meanwhile. kNoFile when it cannot be opened.
 FileHandle OpenForWriting(const std::string& name);
+// Opens name as OpenForWriting does, but only as a file on disk: a name that the system reads as
+// a device is never opened, and a handle that turns out not to be a disk file is closed unwritten;
+// kNoFile then. On POSIX, where those names are ordinary files, the same as OpenForWriting.
+FileHandle OpenDiskFileForWriting(const std::string& name);
+// Whether the system reads name as a device rather than a file. Windows does so for CON, PRN,
+// AUX, NUL, COM0 to COM9 and LPT0 to LPT9 (also with the superscript digits one, two and three),
+// CONIN$ and CONOUT$, in any case, with or without an extension and with trailing dots or
+// blanks; POSIX for no name.
+bool IsDeviceName(const std::string& name);
 // The length of the file in bytes; 0 for a device or a pipe, which have no length. False when it
 // cannot be read.
 bool FileLength(FileHandle file, std::int64_t& length);

@@ -18,6 +18,14 @@ FileHandle OpenForWriting(const std::string& name) {
   return fd < 0 ? kNoFile : fd;
 }
 
+FileHandle OpenDiskFileForWriting(const std::string& name) {
+  return OpenForWriting(name);
+}
+
+bool IsDeviceName(const std::string&) {
+  return false;
+}
+
 bool FileLength(FileHandle file, std::int64_t& length) {
   struct stat st;
   if (::fstat(static_cast<int>(file), &st) != 0) return false;

@@ -122,6 +122,7 @@ def pattern(count):
 
 
 TEN = "0123456789"
+KEPT = "The existing file %s was kept; the incomplete download was not saved\r\n"
 OLD = b"an older and much longer file that was there before the run\r\n" * 4
 
 SCRIPTED_CASES = [
@@ -172,11 +173,20 @@ SCRIPTED_CASES = [
     Case("a short body is saved and reported incomplete", ["{url}/f.txt"],
          announced("f.txt") + STATUS + "Downloading 4 of 10 (40.00%) Speed {#} Kb/s {#} seconds passed"
          + closing(4, "f.txt") + "Fatal: download incomplete, 4 of 10 bytes received\r\n",
-         exit=2, before={"f.txt": OLD}, files={"f.txt": b"0123"}, script=response("0123", 10)),
+         exit=2, files={"f.txt": b"0123"}, script=response("0123", 10)),
+    Case("a short body leaves an existing file alone", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "Downloading 4 of 10 (40.00%) Speed {#} Kb/s {#} seconds passed"
+         + closing(4, "f.txt") + "Fatal: download incomplete, 4 of 10 bytes received\r\n" + KEPT % "f.txt",
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response("0123", 10)),
     Case("a reset without a length is a broken connection", ["{url}/f.txt"],
          announced("f.txt") + STATUS + "{any}Downloading 5 of UnKnown Size" + closing(5, "f.txt")
          + "Fatal: connection broken after 5 bytes\r\n",
          exit=2, files={"f.txt": b"01234"},
+         script=["send HTTP/1.0 200 OK\\r\\n\\r\\n01234", "pause 300", "reset"]),
+    Case("a reset without a length leaves an existing file alone", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + "{any}Downloading 5 of UnKnown Size" + closing(5, "f.txt")
+         + "Fatal: connection broken after 5 bytes\r\n" + KEPT % "f.txt",
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
          script=["send HTTP/1.0 200 OK\\r\\n\\r\\n01234", "pause 300", "reset"]),
     Case("a reset after every declared byte is a complete download", ["{url}/f.txt"],
          announced("f.txt") + STATUS + "{any}" + PROGRESS_10 + closing(10, "f.txt"),
@@ -297,6 +307,16 @@ BAD_INPUT_CASES = [
     # The host is the text after the first "@", a name no resolver accepts; the server hears nothing.
     Case("bad input: user information with several @", ["http://user@pass@127.0.0.1:{port}/f.txt"],
          could_not_connect("f.txt", "pass@127.0.0.1", "{port}"), exit=2, files={"f.txt": b""}, request=b""),
+    # Windows reads these names as devices: from the URL they are never opened, as argument 2 they are
+    # the user's choice (NUL discards the body).
+    Case("bad input: a URL ending in /nul writes no device", ["{url}/d/nul"],
+         announced("nul") + STATUS + PROGRESS_10 + closing(10, "nul") + "Fatal: could not write nul\r\n",
+         exit=2, script=response(TEN, 10), wine_only=True),
+    Case("bad input: a URL ending in /NUL.bin writes no device", ["{url}/NUL.bin"],
+         announced("NUL.bin") + STATUS + PROGRESS_10 + closing(10, "NUL.bin") + "Fatal: could not write NUL.bin\r\n",
+         exit=2, script=response(TEN, 10), wine_only=True),
+    Case("bad input: nul as argument 2 discards the body", ["{url}/f.txt", "nul"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "nul"), script=response(TEN, 10), wine_only=True),
     Case("bad input: argument 2 in a missing folder", ["{url}/f.txt", "missing/f.txt"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "missing/f.txt")
          + "Fatal: could not write missing/f.txt\r\n", exit=2, script=response(TEN, 10)),

@@ -7,4 +7,8 @@ bool IsLeadByte(const char*) {
   return false;
 }
 
+std::optional<std::string> AnsiFromUtf8(std::string_view utf8) {
+  return std::string(utf8);
+}
+
 }  // namespace test_platform

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/fetch_and_save.h"
+#include "platform/files.h"
+#include "tests/platform/code_page.h"
 #include "tests/unit/net_support.h"
 
 namespace {
@@ -65,14 +67,20 @@ const SaveCase kCases[] = {
      "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, kOld},
     {"a failed transfer still creates a missing file", std::nullopt, Result(Outcome::Failed, ""),
      "\r\n\t0 byte(s) downloaded -> {name}\r\n", 2, ""},
-    {"short of the declared length", kOld, Result(Outcome::Short, "abcd", 10),
+    {"short of the declared length keeps the old file", kOld, Result(Outcome::Short, "abcd", 10),
+     "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 4 of 10 bytes received\r\n"
+     "The existing file {name} was kept; the incomplete download was not saved\r\n",
+     2, kOld},
+    {"short of the declared length into an empty file", "", Result(Outcome::Short, "abcd", 10),
      "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 4 of 10 bytes received\r\n", 2,
      "abcd"},
     {"receive error without a length", std::nullopt, Result(Outcome::Broken, "abc"),
      "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: connection broken after 3 bytes\r\n", 2, "abc"},
-    {"receive error short of the declared length", kOld, Result(Outcome::Broken, "abc", 10),
-     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 3 of 10 bytes received\r\n", 2,
-     "abc"},
+    {"receive error short of the declared length keeps the old file", kOld,
+     Result(Outcome::Broken, "abc", 10),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 3 of 10 bytes received\r\n"
+     "The existing file {name} was kept; the incomplete download was not saved\r\n",
+     2, kOld},
     {"every declared byte, whatever came after", std::nullopt, Result(Outcome::Complete, "abc", 3),
      "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "abc"},
     {"a directory cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
@@ -109,7 +117,7 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
   const std::string name = c.target == Target::EmptyName ? "" : file.string();
 
   net_test::RecordedOutput output;
-  const int exitCode = SaveAndReport(c.result, name);
+  const int exitCode = SaveAndReport(c.result, name, true);
 
   EXPECT_EQ(output.Text(), Replace(c.output, "{name}", name)) << c.what;
   EXPECT_EQ(exitCode, c.exitCode) << c.what;
@@ -118,5 +126,49 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SaveAndReportTest, testing::ValuesIn(kCases));
+
+// The names Windows reads as devices, which a name from the URL must never open (opening COM1
+// would reach a real port); elsewhere they are ordinary names.
+TEST(DeviceNames, WindowsReservedNamesOnly) {
+  struct Row {
+    const char* utf8;
+    bool device;
+  } rows[] = {
+      {"nul", true},
+      {"NUL.bin", true},
+      {"nul.tar.gz", true},
+      {"Con", true},
+      {"con.txt", true},
+      {"CONOUT$", true},
+      {"conin$.log", true},
+      {"aux", true},
+      {"prn.", true},
+      {"nul. . ", true},
+      {"LPT3 .txt", true},
+      {"com1", true},
+      {"COM9.txt", true},
+      {"com0", true},
+      {"lpt1", true},
+      {"com\u00b9", true},
+      {"LPT\u00b2.dat", true},
+      {"com\u00b3", true},
+      {"null", false},
+      {"nul1", false},
+      {"com10", false},
+      {"com", false},
+      {"comx", false},
+      {"x.nul", false},
+      {"file.con", false},
+      {"conout", false},
+      {"com\u2074", false},
+      {"nul_", false},
+      {"", false},
+  };
+  for (const Row& row : rows) {
+    const std::optional<std::string> name = test_platform::AnsiFromUtf8(row.utf8);
+    if (!name) continue;  // the code page has no such character
+    EXPECT_EQ(platform::IsDeviceName(*name), PLIV_DEVICE_NAMES && row.device) << row.utf8;
+  }
+}
 
 }  // namespace
