@@ -20,6 +20,7 @@ struct Stream {
   OutputTarget target{platform::StdKind::Unknown, nullptr};
   char buffer[128];
   std::size_t used = 0;
+  std::uint64_t writes = 0;  // passed on to the target, and bindings
 };
 
 Stream stream;
@@ -35,6 +36,7 @@ void PassOn() {
   int error = 0;
   std::size_t size = stream.used;
   stream.used = 0;
+  ++stream.writes;
   if (!stream.target.write(stream.buffer, size, error)) RaiseInOutError(error);
 }
 
@@ -77,6 +79,11 @@ void BindOutput(OutputTarget target) {
   stream.target = target;
   stream.bound = true;
   stream.used = 0;
+  ++stream.writes;
+}
+
+std::uint64_t WriteCount() {
+  return stream.writes;
 }
 
 bool OutputIsConsole() {

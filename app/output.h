@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "platform/stdio.h"
@@ -22,5 +23,8 @@ void WriteLine(std::string_view text);
 void FlushOutput();
 // Binds the stream to a target, dropping anything still buffered for the previous one.
 void BindOutput(OutputTarget target);
+// Counts the times the stream passed bytes on and was bound: a status line on a console, where
+// every statement is passed on at once, can tell from it whether anything came after its text.
+std::uint64_t WriteCount();
 // True when the bound stream is a console; binds it first if needed.
 bool OutputIsConsole();

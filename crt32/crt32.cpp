@@ -36,3 +36,20 @@ void ClearToLineEnd() {
   platform::FillAttribute(GetTextAttribute(), count, info.cursorColumn, info.cursorRow);
   platform::FillBlanks(count, info.cursorColumn, info.cursorRow);
 }
+
+bool GetConsoleState(ConsoleState& state) {
+  platform::ScreenBufferInfo info;
+  if (!platform::GetScreenBufferInfo(info)) return false;
+  state = ConsoleState{info.width,       info.cursorColumn + 1, info.cursorRow + 1, info.attribute,
+                       info.wrapsAtOnce, info.positionKnown,    info.canMoveUp};
+  return true;
+}
+
+void ClearRowsFrom(const ConsoleState& state, int row, int rows) {
+  platform::SetCursorPosition(0, row - 1);
+  // Where positions are not known they count from the cursor, which now stands on row.
+  int cursorRow = state.positionKnown ? row - 1 : state.cursorRow - 1;
+  int count = rows * state.width;
+  platform::FillAttribute(state.attribute, count, 0, cursorRow);
+  platform::FillBlanks(count, 0, cursorRow);
+}

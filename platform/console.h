@@ -12,13 +12,24 @@ struct ScreenBufferInfo {
   int cursorColumn = 0;
   int cursorRow = 0;
   std::uint16_t attribute = 0;
+  // How text that reaches the end of a row goes on, and where the cursor can be taken back to;
+  // the status line needs it to find the row its previous text began on.
+  // True: the cursor moves to the next row as soon as a row's last cell is written (a Windows
+  // console). False: it stays on that cell until the next character comes (a terminal).
+  bool wrapsAtOnce = false;
+  // False when cursorColumn and cursorRow only stand for "where the cursor is" (a terminal
+  // cannot report its cursor; see console_vt.h).
+  bool positionKnown = false;
+  // False when no row above the cursor's can be reached again (a dumb terminal).
+  bool canMoveUp = false;
 };
 
 // False when standard output is not a console.
 bool GetScreenBufferInfo(ScreenBufferInfo& info);
 void SetConsoleAttribute(std::uint16_t attribute);
 void SetCursorPosition(int column, int row);
-// Fills count cells from (column, row) onward on that row with the attribute / with blanks.
+// Fills count cells from (column, row) onward with the attribute / with blanks, going on to the
+// rows below when count passes the end of the row.
 void FillAttribute(std::uint16_t attribute, int count, int column, int row);
 void FillBlanks(int count, int column, int row);
 

@@ -13,24 +13,34 @@
 //                          with intensity. Light green on background 0 (0x0A): ESC [ 0;92;49 m.
 //   CR                     (0D)  column 1 of the cursor's row.
 //   ESC [ n C              cursor n columns to the right (a column further in on the cursor's row).
+//   ESC [ n A              cursor n rows up, in the same column; it stops at the top row (back to
+//                          the first row of a status that took several).
 //   ESC [ r ; c H          cursor to row r, column c (1-based, rows counted on the screen).
 //   ESC [ K                (1B 5B 4B)  blanks from the cursor to the end of its row in the
 //                          current background; the cursor stays.
 //   ESC [ n X              blanks n cells from the cursor; the cursor stays.
+//   ESC [ J                (1B 5B 4A)  blanks from the cursor to the end of the screen in the
+//                          current background; the cursor stays. For a blanking that goes past
+//                          the cursor's row: the rows of a status that took several, and nothing
+//                          of the program's below them.
 //   ESC 7 / ESC 8          (1B 37 / 1B 38)  save / restore the cursor around blanking another row.
 //
 // The cursor's row cannot be asked for without reading the terminal's input, so the screen-
 // buffer information reports the row vt::kCursorRow, which the operations take as "the row the
-// cursor is on": moving to column 0 of it is a carriage return. The column is reported as 0.
-// One difference remains: text that ends exactly at the right edge leaves a terminal's cursor
-// on that row until the next character, where a Windows console has already moved it down.
+// cursor is on": moving to column 0 of it is a carriage return, and vt::kCursorRow - n is the
+// row n rows above it. The column is reported as 0. Text that ends exactly at the right edge
+// leaves a terminal's cursor on that row until the next character, where a Windows console has
+// already moved it down; the information says so (wrapsAtOnce false).
 // Recolouring cells without rewriting them is not possible on a terminal; the blanks that
 // follow take the current background, which is the attribute the row clearing asks for.
 //
+// The width is the terminal's own (TIOCGWINSZ on standard output), read at the first operation
+// and again after the window was resized (SIGWINCH), not for every received block.
+//
 // A dumb terminal (TERM=dumb) takes none of the sequences above: no colours, and the cursor's
-// row is the only place reachable, with CR. There the row is blanked with blanks written over it,
-// one cell short of the right edge (a dumb terminal wraps as soon as the last cell is written),
-// followed by another CR:
+// row is the only place reachable, with CR, and no row above it is (canMoveUp false). There the
+// row is blanked with blanks written over it, one cell short of the right edge (a dumb terminal
+// wraps as soon as the last cell is written), followed by another CR:
 //   CR  n blanks  CR       the cursor's row blanked, the cursor back at column 1.
 //
 // When standard output is not a terminal nothing is written at all: a file or pipe never
@@ -42,6 +52,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -71,7 +82,8 @@ std::string Csi(std::string parameters, char final) {
 // Blanks count cells from the cursor; the cursor stays. (The status line blanks its whole row
 // after every received block: that sequence is a constant.)
 std::string EraseSequence(const Terminal& terminal, int count, int column) {
-  if (column + count >= terminal.width) return {kEsc, '[', 'K'};
+  if (column + count > terminal.width) return {kEsc, '[', 'J'};
+  if (column + count == terminal.width) return {kEsc, '[', 'K'};
   return Csi(std::to_string(count), 'X');
 }
 
@@ -97,6 +109,9 @@ bool GetScreenBufferInfo(const Terminal& terminal, ScreenBufferInfo& info) {
   info.cursorColumn = 0;
   info.cursorRow = kCursorRow;
   info.attribute = terminal.attribute;
+  info.wrapsAtOnce = terminal.dumb;
+  info.positionKnown = false;
+  info.canMoveUp = !terminal.dumb;
   return true;
 }
 
@@ -112,11 +127,13 @@ void SetCursorPosition(const Terminal& terminal, int column, int row) {
     if (row == kCursorRow && column == 0) Write(terminal, "\r");
     return;
   }
-  if (row == kCursorRow) {
-    if (column == 0)
-      Write(terminal, "\r");
-    else
-      Write(terminal, std::string{'\r'} += Csi(std::to_string(column), 'C'));
+  if (row == kCursorRow && column == 0) {
+    Write(terminal, "\r");
+  } else if (row <= kCursorRow) {
+    std::string bytes{'\r'};
+    if (row < kCursorRow) bytes += Csi(std::to_string(kCursorRow - row), 'A');
+    if (column > 0) bytes += Csi(std::to_string(column), 'C');
+    Write(terminal, bytes);
   } else if (row >= 0) {
     Write(terminal, Csi(std::to_string(row + 1) + ";" + std::to_string(column + 1), 'H'));
   }
@@ -153,21 +170,42 @@ void WriteToStandardOutput(std::string_view bytes) {
   HoldStandardOutput(bytes.data(), bytes.size());
 }
 
+// Set by SIGWINCH: the window was resized, the width is to be read again.
+volatile std::sig_atomic_t resized = 0;
+
+void NoteResize(int) {
+  resized = 1;
+}
+
+void ReadWidth(Terminal& terminal) {
+  winsize size{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) terminal.width = size.ws_col;
+}
+
 // Standard output as a terminal, looked at on first use: asking again for every operation would
-// cost system calls for every received block of a download. The width only ever decides between
-// two ways of blanking to the end of the row (and how many blanks a dumb terminal gets), so a
-// window resized during the run changes nothing.
+// cost system calls for every received block of a download. Only the width can change during a
+// run, and the terminal announces that with SIGWINCH.
 Terminal& Current() {
   if (bound) return *bound;
   static Terminal standardOutput = [] {
     const char* type = std::getenv("TERM");
     Terminal terminal{::isatty(STDOUT_FILENO) != 0, 80, kUserColours, &WriteToStandardOutput,
                       type != nullptr && std::strcmp(type, "dumb") == 0};
-    winsize size{};
-    if (terminal.isTerminal && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-      terminal.width = size.ws_col;
+    if (terminal.isTerminal) {
+      ReadWidth(terminal);
+      struct sigaction action {};
+      action.sa_handler = &NoteResize;
+      sigemptyset(&action.sa_mask);
+      // The blocking socket, file and terminal calls go on after the signal instead of failing.
+      action.sa_flags = SA_RESTART;
+      ::sigaction(SIGWINCH, &action, nullptr);
+    }
     return terminal;
   }();
+  if (resized) {
+    resized = 0;
+    ReadWidth(standardOutput);
+  }
   return standardOutput;
 }
 

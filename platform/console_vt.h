@@ -17,12 +17,14 @@ namespace platform::vt {
 inline constexpr std::uint16_t kUserColours = 0x07;
 
 // A terminal cannot report its cursor without reading its input, so the screen-buffer
-// information gives this row for the cursor, and the operations take it as "the cursor's row".
+// information gives this row for the cursor, and the operations take it as "the cursor's row";
+// kCursorRow - n stands for the row n rows above it.
 inline constexpr int kCursorRow = -0x4000;
 
 struct Terminal {
   // False: standard output is not a terminal; every operation does nothing and writes no byte.
   bool isTerminal = false;
+  // Cells in a row: how many rows a status took depends on it.
   int width = 80;
   // The last attribute word set; a terminal is the only one who knows its colours otherwise.
   std::uint16_t attribute = kUserColours;

@@ -24,6 +24,9 @@ bool GetScreenBufferInfo(ScreenBufferInfo& info) {
   info.cursorColumn = csbi.dwCursorPosition.X;
   info.cursorRow = csbi.dwCursorPosition.Y;
   info.attribute = csbi.wAttributes;
+  info.wrapsAtOnce = true;
+  info.positionKnown = true;
+  info.canMoveUp = true;
   return true;
 }
 

@@ -15,7 +15,8 @@ if(NOT CMAKE_CROSSCOMPILING)
   if(Python3_FOUND)
     add_test(NAME terminal.tmux
       COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/terminal/run_tmux_tests.py
-              --pliv $<TARGET_FILE:pliv> --status-demo $<TARGET_FILE:status_demo>)
+              --pliv $<TARGET_FILE:pliv> --status-demo $<TARGET_FILE:status_demo>
+              --server $<TARGET_FILE:scripted_server>)
     set_tests_properties(terminal.tmux PROPERTIES TIMEOUT 120 SKIP_REGULAR_EXPRESSION "SKIP: ")
   endif()
 endif()

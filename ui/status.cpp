@@ -1,16 +1,71 @@
-// The status line: each message replaces the text of the row the cursor is on.
+// The status line: each message replaces the previous one, on as many rows as that took.
 #include "ui/status.h"
+
+#include <algorithm>
+#include <cstdint>
 
 #include "app/output.h"
 #include "crt32/crt32.h"
 
+namespace {
+
+// The previous message as it went out: enough to find the row it began on. Status texts are
+// ASCII, one cell per byte.
+struct ShownStatus {
+  std::uint64_t write = 0;  // the output's write count behind it
+  int length = 0;
+  int width = 0;     // of the console it was written on
+  int firstRow = 0;  // where it began, on a console that reports positions
+};
+
+ShownStatus previous;
+
+// Rows below the first one that text of length cells leaves the cursor on, written from column 1.
+int RowsBelow(int length, int width, bool wrapsAtOnce) {
+  if (width <= 0 || length <= 0) return 0;
+  return wrapsAtOnce ? length / width : (length - 1) / width;
+}
+
+// How many rows above the cursor's the previous message began. When in doubt fewer: a row too
+// few leaves a stale row behind, a row too many would blank what was there before the status.
+int RowsAbove(const ConsoleState& now) {
+  int rows = RowsBelow(previous.length, previous.width, now.wrapsAtOnce);
+  if (rows == 0) return 0;
+  if (now.width != previous.width) {
+    // Resized: some consoles wrap the old text anew at the new width, others leave it as it was.
+    rows = std::min(rows, RowsBelow(previous.length, now.width, now.wrapsAtOnce));
+  } else if (now.positionKnown && (now.cursorColumn != previous.length - rows * previous.width + 1 ||
+                                   now.cursorRow > previous.firstRow + rows)) {
+    // The cursor is not where the message left it (a console that scrolled under it has it
+    // higher): the console wrapped otherwise, or someone else moved it.
+    return 0;
+  }
+  return now.positionKnown ? std::min(rows, now.cursorRow - 1) : rows;
+}
+
+// Writes message over the previous one on the console.
+void ReplaceOnConsole(std::string_view message) {
+  ConsoleState now;
+  if (!GetConsoleState(now)) return WriteOut(message);
+  // Only while nothing else was written after the previous message does the cursor stand behind it.
+  int above = previous.write == WriteCount() && now.canMoveUp ? RowsAbove(now) : 0;
+  // Blank every row the previous message took, so a shorter message leaves nothing of it behind.
+  ClearRowsFrom(now, now.cursorRow - above, above + 1);
+  // Where the cursor cannot go back up a row (a dumb terminal) the message must never wrap: it
+  // is cut short of the row's last cell.
+  if (!now.canMoveUp && now.width > 1 && message.size() >= static_cast<std::size_t>(now.width))
+    message = message.substr(0, static_cast<std::size_t>(now.width - 1));
+  WriteOut(message);
+  previous = ShownStatus{WriteCount(), static_cast<int>(message.size()), now.width, now.cursorRow - above};
+}
+
+}  // namespace
+
 void ShowStatus(std::string_view message) {
   // Redirected, the cursor and row calls have no effect; they are left out then, as this runs
   // after every received block.
-  if (OutputIsConsole()) {
-    MoveCursor(1, CursorRow());
-    // Blank the whole row first, so a shorter message leaves nothing of a longer one behind.
-    ClearToLineEnd();
-  }
-  WriteOut(message);
+  if (OutputIsConsole())
+    ReplaceOnConsole(message);
+  else
+    WriteOut(message);
 }

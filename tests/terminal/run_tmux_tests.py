@@ -2,9 +2,10 @@
 """Console presentation in a real terminal: the programs run inside a tmux pane, and the pane's
 cells (text and colours, from `capture-pane -p -e`) are checked afterwards.
 
-    run_tmux_tests.py --pliv PATH --status-demo PATH [--wine [--wine-prefix DIR]]
+    run_tmux_tests.py --pliv PATH --status-demo PATH --server PATH [--wine [--wine-prefix DIR]]
 
-With --wine the two paths are Windows programs, run with wine64 inside the pane, where wine
+The server is the scripted test server (a native program), which the downloads in a pane fetch
+from. With --wine the other two paths are Windows programs, run with wine64 inside the pane, where wine
 gives them a real console. The wine prefix is the one --wine-prefix or WINEPREFIX names
 (created when missing, reused otherwise: much faster), else a fresh one in a temporary directory. A run that redirects standard output to a file is checked as well.
 Prints one line per check and a final "N passed, N failed"; the exit code is 1 when a check
@@ -120,6 +121,17 @@ def row_text(rows, n):
     return "".join(c.char for c in rows[n]).rstrip() if n < len(rows) else ""
 
 
+def joined_text(rows, width):
+    """The rows' text as one string, each row filled to the width: the text of lines that wrapped
+    comes out whole."""
+    return "".join("".join(c.char for c in row).ljust(width) for row in rows)
+
+
+def wrapped(lines, width):
+    """The rows that lines take on a screen of that width."""
+    return [row for line in lines for row in ([line[i:i + width] for i in range(0, len(line), width)] or [""])]
+
+
 def colour_name(c):
     return "own" if c is None else str(c)
 
@@ -165,9 +177,11 @@ class Runner:
             env.update(self.wine.env)
         return env
 
-    def in_pane(self, argv, timeout, term=None):
-        """Runs argv in a fresh 80x24 pane (with TERM=term when given); returns (exit code, rows of
-        cells, stderr text)."""
+    def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None):
+        """Runs argv in the work folder in a fresh pane of size (columns, rows), with TERM=term when
+        given; returns (exit code, rows of cells, stderr text). The rows begin with the pane's
+        history. With wait_for, a regular expression, the pane is also captured while the program
+        runs, as soon as its text matches: those rows are left in self.midway."""
         self.count += 1
         rc_file = os.path.join(self.workdir, "rc%d" % self.count)
         err_file = os.path.join(self.workdir, "err%d" % self.count)
@@ -180,27 +194,27 @@ class Runner:
         for key, value in (self.wine.env.items() if self.wine else []):
             env_args += ["-e", "%s=%s" % (key, value)]
         try:
-            self.tmux("new-session", "-d", "-x", str(WIDTH), "-y", str(HEIGHT), *env_args, "sh", "-c", script)
+            self.tmux("new-session", "-d", "-x", str(size[0]), "-y", str(size[1]), "-c", self.workdir, *env_args,
+                      "sh", "-c", script)
         except subprocess.CalledProcessError as e:
             reason = "tmux cannot start a session: %s" % (e.stderr.strip() or e)
             if self.started:
                 raise AssertionError(reason)
             raise Skip(reason)
         self.started = True
+        self.midway = None
         try:
             deadline = time.monotonic() + timeout
             while not os.path.exists(rc_file):
                 if time.monotonic() > deadline:
                     raise AssertionError("timed out after %ds: %s" % (timeout, " ".join(cmd)))
+                if wait_for and self.midway is None and re.search(wait_for, joined_text(
+                        parse_capture(self.capture()), size[0])):
+                    self.midway = parse_capture(self.settled_capture())
                 time.sleep(0.1)
-            # The pane may still be taking in the last bytes the program wrote.
-            capture = None
-            for _ in range(20):
-                time.sleep(0.15)
-                now = self.tmux("capture-pane", "-p", "-e", "-N").stdout
-                if now == capture:
-                    break
-                capture = now
+            if wait_for and self.midway is None:
+                raise AssertionError("the pane never showed %r while the program ran" % wait_for)
+            capture = self.settled_capture()
             with open(rc_file) as f:
                 code = int(f.read().strip())
             with open(err_file, errors="replace") as f:
@@ -208,6 +222,21 @@ class Runner:
             return code, parse_capture(capture), err
         finally:
             self.tmux("kill-server", check=False)
+
+    def capture(self):
+        # From the start of the history: rows that scrolled out of the pane count too.
+        return self.tmux("capture-pane", "-p", "-e", "-N", "-S", "-").stdout
+
+    def settled_capture(self):
+        # The pane may still be taking in the last bytes the program wrote.
+        capture = None
+        for _ in range(20):
+            time.sleep(0.15)
+            now = self.capture()
+            if now == capture:
+                break
+            capture = now
+        return capture
 
     def to_file(self, argv, timeout):
         """Runs argv with standard output redirected to a file; returns (exit code, bytes)."""
@@ -327,7 +356,13 @@ def test_dumb_terminal(run, args):
     if row_text(rows, 8) != "Done":
         failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
     failures += check_colours(rows, 8, None, None, "status")
-    return failures + check_blank_from(rows, 9, "below the status row")
+    failures += check_blank_from(rows, 9, "below the status row")
+    # Without a way back up, a status wider than the row is cut short of its last cell.
+    long = "".join(str(i % 10) for i in range(WIDTH + 20))
+    more, rows = status_rows(run, args, [long, long[1:]], term="dumb")
+    if row_text(rows, 8) != long[1:WIDTH]:
+        more.append("long status row is %r, expected %r" % (row_text(rows, 8), long[1:WIDTH]))
+    return failures + more + check_blank_from(rows, 9, "below the long status row")
 
 
 def test_three_statuses_one_row(run, args):
@@ -340,12 +375,89 @@ def test_three_statuses_one_row(run, args):
 
 
 def test_wrapped_status(run, args):
-    # The part that wrapped stays above; the next message takes the lower row.
-    long = "".join(str(i % 10) for i in range(WIDTH + 20))
-    failures, rows = status_rows(run, args, [long, "Next"])
-    if row_text(rows, 8) != long[:WIDTH] or row_text(rows, 9) != "Next":
-        failures.append("rows 9-10 are %r / %r" % (row_text(rows, 8), row_text(rows, 9)))
-    return failures + check_blank_from(rows, 10, "below the status row")
+    # Three rows, then exactly one row (a Windows console has moved its cursor to the next row by
+    # then, a terminal has not): each message goes back to the row where the previous one began.
+    long = "".join(str(i % 10) for i in range(2 * WIDTH + 20))
+    failures, rows = status_rows(run, args, [long, "x" * WIDTH, "Next"])
+    failures += check_banner(rows, None)
+    if row_text(rows, 8) != "Next":
+        failures.append("status row is %r, expected 'Next'" % row_text(rows, 8))
+    return failures + check_blank_from(rows, 9, "below the status row")
+
+
+class Server:
+    """The scripted test server with one script for every connection; its port is self.port."""
+
+    def __init__(self, args, script):
+        path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
+        with open(path, "w") as f:
+            f.write("\n".join(script) + "\n")
+        self.process = subprocess.Popen([args.server, "--script", path, "--connections", "5"],
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.port = int(self.process.stdout.readline())
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.process.kill()
+        self.process.wait()
+
+
+def check_download(rows, width, port, progress, closing, what):
+    """The rows from the top of the history: banner, announcement, the progress text whole (on as
+    many rows as it needs, with nothing left of earlier ones anywhere) and the closing line right
+    below it, or nothing below it while the download runs (closing None)."""
+    texts = [row_text(rows, n) for n in range(len(rows))]
+    top = wrapped(BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % port], width)
+    if texts[:len(top)] != top:
+        return ["%s: the rows above the status are %r, expected %r" % (what, texts[:len(top)], top)]
+    status_rows = rows[len(top):]
+    if closing is not None:
+        # The closing line begins with a TAB: eight columns.
+        bottom = [row.rstrip() for row in wrapped([" " * 8 + closing], width)]
+        end = max([n + 1 for n, text in enumerate(texts) if text] + [0])
+        if texts[end - len(bottom):end] != bottom:
+            return ["%s: the last rows are %r, expected the closing line %r" % (
+                what, texts[end - len(bottom):end], bottom)]
+        status_rows = rows[len(top):end - len(bottom)]
+    status = joined_text(status_rows, width).rstrip()
+    failures = []
+    if not re.fullmatch(progress, status):
+        failures.append("%s: the status rows hold %r, expected one progress text %r" % (what, status, progress))
+    seen = len(re.findall(r"Downloading \d+ of", joined_text(rows, width)))
+    if seen != 1:
+        failures.append("%s: %d progress texts on the screen and in its history" % (what, seen))
+    return failures
+
+
+def progress_text(received, length):
+    return r"Downloading %d of %d \(%s%%\) Speed [0-9.]+ Kb/s [0-9.]+ seconds passed" % (
+        received, length, re.escape("%.2f" % (100.0 * received / length)))
+
+
+def download_in_pane(run, args, size, length, script, wait_for=None):
+    """Downloads body.bin (length bytes, served by script) in a pane of size; checks the screen
+    it leaves. Returns the failures, and the port for the checks of run.midway."""
+    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as server:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+                                      size=size, wait_for=wait_for)
+    closing = "%d byte(s) downloaded -> body.bin" % length
+    return check_exit(code, err) + check_download(rows, size[0], server.port, progress_text(length, length),
+                                                   closing, "after the download"), server.port
+
+
+def test_long_status_in_a_narrow_pane(run, args, width):
+    # The progress text takes two or three rows, the last ones at the bottom of the pane; the
+    # server pauses halfway through the body, and the pane is looked at then too.
+    failures, port = download_in_pane(run, args, (width, 16), 6000, ["pattern 3000", "pause 3000", "pattern 3000"],
+                                      wait_for="Downloading 3000 of")
+    return check_download(run.midway, width, port, progress_text(3000, 6000), None, "halfway") + failures
+
+
+def test_many_blocks_leave_no_stale_row(run, args):
+    # Some 300 blocks, each with a progress text of two rows, at the bottom of the pane.
+    return download_in_pane(run, args, (60, 10), 300 * 1024, ["pattern %d" % (300 * 1024)])[0]
 
 
 def test_background_is_kept(run, args):
@@ -384,8 +496,13 @@ TESTS = [
     ("pliv without argument: green banner, usage line in the pane's colours", test_usage_screen),
     ("a shorter status after a longer one leaves no remnant", test_shorter_status_leaves_no_remnant),
     ("three status messages leave one row", test_three_statuses_one_row),
-    ("TERM=dumb: no colours, a shorter status leaves no remnant", test_dumb_terminal),
-    ("a status wider than the row wraps; the next one takes the lower row", test_wrapped_status),
+    ("TERM=dumb: no colours, a shorter status leaves no remnant, a longer one is cut", test_dumb_terminal),
+    ("a status wider than the row: the next one takes its first row, the rows below are blank", test_wrapped_status),
+    ("40 columns: one progress text on two rows, during and after the download",
+     lambda run, args: test_long_status_in_a_narrow_pane(run, args, 40)),
+    ("30 columns: one progress text on three rows, during and after the download",
+     lambda run, args: test_long_status_in_a_narrow_pane(run, args, 30)),
+    ("60 columns: 300 blocks leave no stale progress row in the history", test_many_blocks_leave_no_stale_row),
     ("on a blue background the banner keeps the background", test_background_is_kept),
     ("redirected to a file: plain banner and usage line", test_redirected_usage),
     ("redirected to a file: status messages follow on without escapes", test_redirected_status),
@@ -396,21 +513,23 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--pliv", required=True, help="the pliv program")
     parser.add_argument("--status-demo", required=True, help="the status_demo test program")
+    parser.add_argument("--server", required=True, help="the scripted_server test program (native)")
     parser.add_argument("--wine", action="store_true", help="the programs are Windows programs: run them with wine64")
     parser.add_argument("--wine-prefix", help="the wine prefix to use (default: WINEPREFIX, else a fresh temporary one)")
     parser.add_argument("--timeout", type=int, default=60, help="seconds one run may take")
     args = parser.parse_args()
     args.pliv = os.path.abspath(args.pliv)
     args.status_demo = os.path.abspath(args.status_demo)
+    args.server = os.path.abspath(args.server)
     label = "wine" if args.wine else "native"
 
-    for path in (args.pliv, args.status_demo):
+    for path in (args.pliv, args.status_demo, args.server):
         if not os.path.isfile(path):
             print("%s: no such program" % path)
             print("0 passed, 1 failed")
             return 1
 
-    workdir = tempfile.mkdtemp(prefix="pliv-terminal-")
+    workdir = args.workdir = tempfile.mkdtemp(prefix="pliv-terminal-")
     wine = None
     try:
         if shutil.which("tmux") is None:

@@ -93,13 +93,18 @@ TEST_F(TerminalStream, CursorAndBlankingSequences) {
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); }, "\r"},
       {"further in on the cursor's row", false,
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 12, kCursorRow); }, "\r\x1b[12C"},
+      {"rows above the cursor's", false,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow - 2); }, "\r\x1b[2A"},
+      {"a row above, further in", false,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 5, kCursorRow - 1); }, "\r\x1b[1A\x1b[5C"},
       {"a row of the screen", false, [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); },
        "\x1b[5;3H"},
       {"outside the screen", false, [](Terminal& t) { platform::vt::SetCursorPosition(t, -1, 4); }, nullptr},
       {"rest of the cursor's row", false, [](Terminal& t) { platform::vt::FillBlanks(t, 80, 0, kCursorRow); },
        "\x1b[K"},
+      // Past the row's end: the rows of a long status, and the end of the screen with them.
       {"beyond the row's end", false, [](Terminal& t) { platform::vt::FillBlanks(t, 200, 30, kCursorRow); },
-       "\x1b[K"},
+       "\x1b[J"},
       {"part of the cursor's row", false, [](Terminal& t) { platform::vt::FillBlanks(t, 10, 0, kCursorRow); },
        "\x1b[10X"},
       {"another row, cursor kept", false, [](Terminal& t) { platform::vt::FillBlanks(t, 70, 10, 3); },
@@ -115,6 +120,8 @@ TEST_F(TerminalStream, CursorAndBlankingSequences) {
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow); }, "\r"},
       {"dumb: further in cannot be reached", true,
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 12, kCursorRow); }, nullptr},
+      {"dumb: a row above cannot be reached", true,
+       [](Terminal& t) { platform::vt::SetCursorPosition(t, 0, kCursorRow - 1); }, nullptr},
       {"dumb: another row cannot be reached", true,
        [](Terminal& t) { platform::vt::SetCursorPosition(t, 2, 4); }, nullptr},
       {"dumb: rest of the cursor's row", true,
@@ -208,22 +215,63 @@ TEST_F(TerminalStream, BannerOnABackgroundKeepsIt) {
   EXPECT_EQ(writes.back(), "\x1b[0;93;44m");
 }
 
-TEST_F(TerminalStream, StatusRewritesTheCursorsRow) {
+TEST_F(TerminalStream, StatusReplacesEveryRowOfThePreviousOne) {
   const std::string blanks = std::string(39, ' ') + "\r";
+  const std::string s50(50, '5'), s90(90, '9'), s40(40, '4'), s70(70, '7');
+  // Each step writes a status on a terminal of that width, or (line) a whole line.
+  struct Step {
+    int width;
+    std::string text;
+    bool line = false;
+  };
   struct Row {
+    const char* name;
     bool dumb;
+    std::vector<Step> steps;
     std::vector<std::string> writes;
   } rows[] = {
-      {false, {"\r", "\x1b[K", "Connecting ...", "\r", "\x1b[K", "Getting headers ..."}},
-      {true, {"\r", blanks, "Connecting ...", "\r", blanks, "Getting headers ..."}},
+      {"one row each",
+       false,
+       {{40, "Connecting ..."}, {40, "Getting headers ..."}},
+       {"\r", "\x1b[K", "Connecting ...", "\r", "\x1b[K", "Getting headers ..."}},
+      {"back to the first of two rows",
+       false,
+       {{40, s50}, {40, "Next"}},
+       {"\r", "\x1b[K", s50, "\r\x1b[1A", "\x1b[J", "Next"}},
+      {"three rows, then two",
+       false,
+       {{40, s90}, {40, s50}, {40, "Next"}},
+       {"\r", "\x1b[K", s90, "\r\x1b[2A", "\x1b[J", s50, "\r\x1b[1A", "\x1b[J", "Next"}},
+      // The cursor stays on the last cell of a full row: the row is still the status's only one.
+      {"exactly one row", false, {{40, s40}, {40, "Next"}}, {"\r", "\x1b[K", s40, "\r", "\x1b[K", "Next"}},
+      {"a line in between: its row is not the status's",
+       false,
+       {{40, s50}, {40, "Fatal", true}, {40, "Next"}},
+       {"\r", "\x1b[K", s50, "Fatal\r\n", "\r", "\x1b[K", "Next"}},
+      // Resized: the fewer rows of the old and the new width.
+      {"wider", false, {{40, s90}, {50, "Next"}}, {"\r", "\x1b[K", s90, "\r\x1b[1A", "\x1b[J", "Next"}},
+      {"narrower", false, {{40, s70}, {20, "Next"}}, {"\r", "\x1b[K", s70, "\r\x1b[1A", "\x1b[J", "Next"}},
+      {"dumb: one row each",
+       true,
+       {{40, "Connecting ..."}, {40, "Getting headers ..."}},
+       {"\r", blanks, "Connecting ...", "\r", blanks, "Getting headers ..."}},
+      // No row above can be reached: the text stops short of the last cell and never wraps.
+      {"dumb: cut to the row",
+       true,
+       {{40, s50}, {40, s40}, {40, "Next"}},
+       {"\r", blanks, s50.substr(0, 39), "\r", blanks, s40.substr(0, 39), "\r", blanks, "Next"}},
   };
-  terminal.width = 40;
   for (const Row& row : rows) {
-    writes.clear();
+    Attach(true);
     terminal.dumb = row.dumb;
-    ShowStatus("Connecting ...");
-    ShowStatus("Getting headers ...");
-    EXPECT_EQ(writes, row.writes) << (row.dumb ? "dumb" : "VT");
+    for (const Step& step : row.steps) {
+      terminal.width = step.width;
+      if (step.line)
+        WriteLine(step.text);
+      else
+        ShowStatus(step.text);
+    }
+    EXPECT_EQ(writes, row.writes) << row.name;
   }
 }
 
