@@ -4,9 +4,9 @@ cells (text and colours, from `capture-pane -p -e`) are checked afterwards.
 
     run_tmux_tests.py --pliv PATH --status-demo PATH --server PATH [--wine [--wine-prefix DIR]]
 
-The server is the scripted test server (a native program), which the downloads in a pane fetch
-from. With --wine the other two paths are Windows programs, run with wine64 inside the pane, where wine
-gives them a real console. The wine prefix is the one --wine-prefix or WINEPREFIX names
+The server is the scripted test server (a native program) that the downloads in a pane fetch
+from. With --wine the other two paths are Windows programs, run with wine64 inside the pane,
+where wine gives them a real console. The wine prefix is the one --wine-prefix or WINEPREFIX names
 (created when missing, reused otherwise: much faster), else a fresh one in a temporary directory. A run that redirects standard output to a file is checked as well.
 Prints one line per check and a final "N passed, N failed"; the exit code is 1 when a check
 failed. When tmux (or wine) cannot start, prints "SKIP: <reason>" and exits with 0.
@@ -417,9 +417,9 @@ def check_download(rows, width, port, progress, closing, what):
         # The closing line begins with a TAB: eight columns.
         bottom = [row.rstrip() for row in wrapped([" " * 8 + closing], width)]
         end = max([n + 1 for n, text in enumerate(texts) if text] + [0])
-        if texts[end - len(bottom):end] != bottom:
-            return ["%s: the last rows are %r, expected the closing line %r" % (
-                what, texts[end - len(bottom):end], bottom)]
+        if texts[end - len(bottom):end] != bottom or not texts[end - len(bottom) - 1]:
+            return ["%s: the last rows are %r, expected the closing line %r right below the status" % (
+                what, texts[end - len(bottom) - 1:end], bottom)]
         status_rows = rows[len(top):end - len(bottom)]
     status = joined_text(status_rows, width).rstrip()
     failures = []
