@@ -21,6 +21,7 @@ struct Stream {
   char buffer[128];
   std::size_t used = 0;
   std::uint64_t writes = 0;  // passed on to the target, and bindings
+  void (*pending)() = nullptr;
 };
 
 Stream stream;
@@ -52,6 +53,7 @@ void Append(std::string_view text) {
 }
 
 void Statement(std::string_view text, std::string_view lineEnd) {
+  DrawPendingText();
   BindOnFirstUse();
   if (stream.target.kind == platform::StdKind::Unknown) RaiseInOutError(kNoStandardOutput);
   Append(text);
@@ -70,6 +72,7 @@ void WriteLine(std::string_view text) {
 }
 
 void FlushOutput() {
+  DrawPendingText();
   BindOnFirstUse();
   if (stream.target.kind == platform::StdKind::Unknown) return;
   PassOn();
@@ -89,4 +92,15 @@ std::uint64_t WriteCount() {
 bool OutputIsConsole() {
   BindOnFirstUse();
   return stream.target.kind == platform::StdKind::Console;
+}
+
+void DrawBeforeNextText(void (*draw)()) {
+  stream.pending = draw;
+}
+
+void DrawPendingText() {
+  if (stream.pending == nullptr) return;
+  void (*draw)() = stream.pending;
+  stream.pending = nullptr;
+  draw();
 }

@@ -28,3 +28,10 @@ void BindOutput(OutputTarget target);
 std::uint64_t WriteCount();
 // True when the bound stream is a console; binds it first if needed.
 bool OutputIsConsole();
+// Text that has to reach standard output before any other: a status line held back on a console.
+// The stream calls draw once, before its next statement or flush, and forgets it first (so draw may
+// write). Another call replaces it; nullptr forgets it.
+void DrawBeforeNextText(void (*draw)());
+// Calls the draw set above now, if there is one: for writers that prepare the screen before they
+// write (the status line).
+void DrawPendingText();

@@ -10,7 +10,7 @@
 #include "net/progress.h"
 #include "request/parse_int.h"
 #include "request/text.h"
-#include "ui/status.h"
+#include "ui/progress_pace.h"
 
 namespace {
 
@@ -59,7 +59,8 @@ std::string RequestText(std::string_view remotePath) {
   return request;
 }
 
-HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::size_t lengthLimit) {
+HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReadyFn& ready,
+                           std::size_t lengthLimit) {
   HttpResult result;
   char block[kBlockSize];
 
@@ -99,17 +100,22 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, std::
   std::string().swap(header);
 
   // Body phase: a progress line after every receive, the last one included, so the final
-  // line shows the final count. The count takes in every received byte, kept or not.
+  // line shows the final count. The count takes in every received byte, kept or not. A line held
+  // back on a console is drawn before the program waits: whenever it waits, the screen shows
+  // every byte received so far.
   int n;
   char line[kProgressTextRoom];
   do {
+    if (ProgressHeld() && !(ready && ready())) DrawHeldProgress();
     n = receive(block, kBlockSize);
     if (n > 0) {
       received += n;
       KeepBody(content, block, static_cast<std::size_t>(n), declared, lengthLimit);
     }
-    ShowStatus(ProgressText(line, received, result.ContentLength, clock() - startTick));
+    const std::uint32_t now = clock();
+    ShowProgress(ProgressText(line, received, result.ContentLength, now - startTick), now);
   } while (n > 0);
+  EndProgress();
 
   // Once every declared byte is in, a reset after them (a server that closes without reading
   // the request) cuts nothing. Without a declared length nothing tells a whole body from a cut one.

@@ -18,13 +18,18 @@ std::string RequestText(std::string_view remotePath);
 using ReceiveFn = std::function<int(char* buffer, int size)>;
 // The millisecond clock, wrapping modulo 2^32.
 using ClockFn = std::function<std::uint32_t()>;
+// True when the next receive would return at once; asked without waiting. An empty one cannot
+// tell, and counts as "would wait".
+using ReadyFn = std::function<bool()>;
 
 // Lengths are 32-bit signed: neither the header buffer nor Content may pass this many bytes.
 inline constexpr std::size_t kMaxTextLength = 2147483647;
 
-// Reads the header block and the body from receive in blocks of 1024 bytes, rewriting the
-// progress line after every block; bytes past a declared length are counted but not kept. A response
+// Reads the header block and the body from receive in blocks of 1024 bytes, with a progress line
+// after every block (on a console drawn at the pace of ui/progress_pace.h; a held line is drawn
+// before a receive that ready says would wait, and the last one always); bytes past a declared
+// length are counted but not kept. A response
 // that ends before its header block does prints a "Fatal: " line and fails with empty Content.
 // A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
-HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock,
+HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReadyFn& ready,
                            std::size_t lengthLimit = kMaxTextLength);

@@ -39,7 +39,7 @@ HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string
   ShowStatus("Getting headers ...");
   result = ReceiveResponse(
       [socket](char* buffer, int size) { return platform::ReceiveBytes(socket, buffer, size); },
-      &platform::TickCount);
+      &platform::TickCount, [socket] { return platform::ReceiveReady(socket); });
 
   platform::ShutdownSending(socket);
   platform::CloseSocket(socket);

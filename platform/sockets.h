@@ -26,6 +26,9 @@ bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t por
 int SendBytes(SocketHandle socket, const char* data, int size);
 // One receive call: the count received, 0 when the peer has closed, -1 on error.
 int ReceiveBytes(SocketHandle socket, char* buffer, int size);
+// True when a receive would return at once (bytes waiting, the peer closed, or an error to report),
+// asked without waiting. False when it would block, or when the question itself fails.
+bool ReceiveReady(SocketHandle socket);
 void ShutdownSending(SocketHandle socket);
 void CloseSocket(SocketHandle socket);
 

@@ -2,6 +2,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -70,6 +71,12 @@ int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
     if (n < 0 && errno == EINTR) continue;
     return n < 0 ? -1 : static_cast<int>(n);
   }
+}
+
+bool ReceiveReady(SocketHandle socket) {
+  pollfd entry{static_cast<int>(socket), POLLIN, 0};
+  // POLLHUP and POLLERR count as ready as well: the receive then reports them at once.
+  return ::poll(&entry, 1, 0) > 0;
 }
 
 void ShutdownSending(SocketHandle socket) {

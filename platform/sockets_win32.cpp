@@ -53,6 +53,15 @@ int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
   return n == SOCKET_ERROR ? -1 : n;
 }
 
+bool ReceiveReady(SocketHandle socket) {
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(static_cast<SOCKET>(socket), &readable);
+  // A zero time-out makes select a question, not a wait. Readable includes a closed or reset peer.
+  timeval none{0, 0};
+  return select(0, &readable, nullptr, nullptr, &none) > 0;
+}
+
 void ShutdownSending(SocketHandle socket) {
   shutdown(static_cast<SOCKET>(socket), SD_SEND);
 }

@@ -62,6 +62,8 @@ void ReplaceOnConsole(std::string_view message) {
 }  // namespace
 
 void ShowStatus(std::string_view message) {
+  // A progress line held back goes first: this message is to replace it on the screen.
+  DrawPendingText();
   // Redirected, the cursor and row calls have no effect; they are left out then, as this runs
   // after every received block.
   if (OutputIsConsole())

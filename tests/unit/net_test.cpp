@@ -129,7 +129,7 @@ struct FakeSource {
 HttpResult Receive(FakeSource& source, std::uint32_t firstTick = 1000, std::size_t limit = kMaxTextLength) {
   std::uint32_t tick = firstTick - 250;
   return ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
-                         [&] { return tick += 250; }, limit);
+                         [&] { return tick += 250; }, {}, limit);
 }
 
 const std::string kFatalHeaders = "Fatal: connection closed before the end of the headers\r\n";
@@ -406,6 +406,87 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
   }
 }
 
+// What reached standard output, one entry per statement: on a console every statement is
+// passed on at once.
+std::vector<std::string> statements;
+
+bool RecordStatement(const char* data, std::size_t size, int&) {
+  statements.emplace_back(data, size);
+  return true;
+}
+
+// The pace of the progress lines: each body receive of 100 bytes (the last one closes) reads the
+// clock once, at the time of its row; ready answers every question asked before a receive.
+TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
+  struct Row {
+    const char* name;
+    platform::StdKind kind;
+    std::vector<std::uint32_t> times;
+    bool ready;
+    std::vector<int> drawn;  // the counts of the lines drawn
+    int asked;               // readiness questions: only while a line is held
+  } rows[] = {
+      {"data keeps coming: held until 50 ms have passed, the final line drawn",
+       platform::StdKind::Console,
+       {0, 10, 20, 49, 50, 60, 70},
+       true,
+       {100, 500, 600},
+       4},
+      {"nothing ready: a held line is drawn before the wait",
+       platform::StdKind::Console,
+       {0, 10, 20, 49, 50, 60, 70},
+       false,
+       {100, 200, 300, 400, 500, 600, 600},
+       5},
+      {"the clock wraps",
+       platform::StdKind::Console,
+       {4294967290u, 4294967295u, 44u, 45u},
+       true,
+       {100, 300, 300},
+       1},
+      {"redirected: every line", platform::StdKind::File, {0, 1, 2, 3}, true, {100, 200, 300, 300}, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    statements.clear();
+    BindOutput({row.kind, &RecordStatement});
+    std::size_t receives = 0, readings = 0;
+    int asked = 0;
+    ReceiveResponse(
+        [&](char* buffer, int) {
+          if (receives++ == 0) return static_cast<int>("X: y\r\n\r\n"s.copy(buffer, 8));
+          if (receives == row.times.size() + 1) return 0;
+          std::fill_n(buffer, 100, 'b');
+          return 100;
+        },
+        [&] { return readings++ == 0 ? row.times.front() : row.times[readings - 2]; },
+        [&] {
+          ++asked;
+          return row.ready;
+        });
+    FlushOutput();
+    std::string expected;
+    for (int count : row.drawn) expected += FormatText("Downloading %d of UnKnown Size", {count});
+    std::string all;
+    for (const std::string& statement : statements) all += statement;
+    EXPECT_EQ(all, expected);
+    EXPECT_EQ(asked, row.asked);
+  }
+
+  // Text of anyone else's draws a held line first: an error report finds the screen up to date.
+  statements.clear();
+  BindOutput({platform::StdKind::Console, &RecordStatement});
+  FakeSource source{{"A: b\r\n\r\n", std::string(30, 'b'), std::string(30, 'b'), std::string(5, 'b')}};
+  std::uint32_t tick = 0;
+  EXPECT_THROW(ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
+                               [&] { return tick++; }, [] { return true; }, 64),
+               UnhandledError);
+  WriteLine("Fatal");
+  EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
+                                                  "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
+  BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
+}
+
 TEST(ReceiveResponse, ElapsedTimeWrapsWithTheTickCount) {
   RecordedOutput output;
   FakeSource source{{"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"}};
@@ -451,7 +532,7 @@ TEST(ReceiveResponse, BytesPastTheDeclaredLengthAreCountedNotKept) {
         sent += static_cast<std::uint64_t>(size);
         return size;
       },
-      [] { return 0u; });
+      [] { return 0u; }, {});
   EXPECT_EQ(result.Content, std::string(1000, 'b'));
   EXPECT_EQ(result.Outcome, TransferOutcome::Complete);
   // The memory held is one growth step of the buffer at most (Windows commits 1 MiB at a time),
