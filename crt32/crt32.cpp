@@ -41,7 +41,7 @@ bool GetConsoleState(ConsoleState& state) {
   platform::ScreenBufferInfo info;
   if (!platform::GetScreenBufferInfo(info)) return false;
   state = ConsoleState{info.width,       info.cursorColumn + 1, info.cursorRow + 1, info.attribute,
-                       info.wrapsAtOnce, info.positionKnown,    info.canMoveUp};
+                       info.wrapsAtOnce, info.positionKnown,    info.canMoveUp,     info.height};
   return true;
 }
 
@@ -49,7 +49,8 @@ void ClearRowsFrom(const ConsoleState& state, int row, int rows) {
   platform::SetCursorPosition(0, row - 1);
   // Where positions are not known they count from the cursor, which now stands on row.
   int cursorRow = state.positionKnown ? row - 1 : state.cursorRow - 1;
-  int count = rows * state.width;
+  // Of unknown width, one cell stands for "to the end of the row".
+  int count = state.width > 0 ? rows * state.width : 1;
   platform::FillAttribute(state.attribute, count, 0, cursorRow);
   platform::FillBlanks(count, 0, cursorRow);
 }

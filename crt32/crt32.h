@@ -24,9 +24,11 @@ struct ConsoleState {
   bool wrapsAtOnce = false;
   bool positionKnown = false;
   bool canMoveUp = false;
+  int height = 0;  // rows of the window; 0 when unknown (as the width)
 };
 // False when standard output is not a console.
 bool GetConsoleState(ConsoleState& state);
 // Moves the cursor to column 1 of row and blanks that row and the rows - 1 below it in the
-// colours of the reading; the cursor stays at column 1 of row.
+// colours of the reading; the cursor stays at column 1 of row. Of unknown width, only row is
+// blanked, to its end.
 void ClearRowsFrom(const ConsoleState& state, int row, int rows);

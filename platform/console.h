@@ -8,6 +8,7 @@
 namespace platform {
 
 struct ScreenBufferInfo {
+  // Cells in a row; 0 when the console does not say (a terminal that reports no width).
   int width = 0;
   int cursorColumn = 0;
   int cursorRow = 0;
@@ -22,6 +23,8 @@ struct ScreenBufferInfo {
   bool positionKnown = false;
   // False when no row above the cursor's can be reached again (a dumb terminal).
   bool canMoveUp = false;
+  // Rows of the visible window; 0 when the console does not say.
+  int height = 0;
 };
 
 // False when standard output is not a console.
@@ -29,7 +32,8 @@ bool GetScreenBufferInfo(ScreenBufferInfo& info);
 void SetConsoleAttribute(std::uint16_t attribute);
 void SetCursorPosition(int column, int row);
 // Fills count cells from (column, row) onward with the attribute / with blanks, going on to the
-// rows below when count passes the end of the row.
+// rows below when count passes the end of the row. Where the width is not known (0), any count
+// fills to the end of the row only.
 void FillAttribute(std::uint16_t attribute, int count, int column, int row);
 void FillBlanks(int count, int column, int row);
 

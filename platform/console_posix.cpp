@@ -34,8 +34,13 @@
 // Recolouring cells without rewriting them is not possible on a terminal; the blanks that
 // follow take the current background, which is the attribute the row clearing asks for.
 //
-// The width is the terminal's own (TIOCGWINSZ on standard output), read at the first operation
-// and again after the window was resized (SIGWINCH), not for every received block.
+// The width and height are the terminal's own (TIOCGWINSZ on standard output), read at the first
+// operation and again at the first reading of the screen-buffer information after the window was
+// resized (SIGWINCH), not for every received block. Only that reading takes a new size: the
+// operations that follow it work with the size it reported, so one status never mixes two widths.
+// A width of 0 (serial consoles, ssh -tt from a script) or one that cannot be read is unknown;
+// then blanking the cursor's row is ESC [K whatever the count, as nothing past that row can be
+// told apart.
 //
 // A dumb terminal (TERM=dumb) takes none of the sequences above: no colours, and the cursor's
 // row is the only place reachable, with CR, and no row above it is (canMoveUp false). There the
@@ -82,6 +87,7 @@ std::string Csi(std::string parameters, char final) {
 // Blanks count cells from the cursor; the cursor stays. (The status line blanks its whole row
 // after every received block: that sequence is a constant.)
 std::string EraseSequence(const Terminal& terminal, int count, int column) {
+  if (terminal.width <= 0) return {kEsc, '[', 'K'};
   if (column + count > terminal.width) return {kEsc, '[', 'J'};
   if (column + count == terminal.width) return {kEsc, '[', 'K'};
   return Csi(std::to_string(count), 'X');
@@ -112,6 +118,7 @@ bool GetScreenBufferInfo(const Terminal& terminal, ScreenBufferInfo& info) {
   info.wrapsAtOnce = terminal.dumb;
   info.positionKnown = false;
   info.canMoveUp = !terminal.dumb;
+  info.height = terminal.height;
   return true;
 }
 
@@ -146,7 +153,8 @@ void FillBlanks(const Terminal& terminal, int count, int column, int row) {
   if (terminal.dumb) {
     // Only from column 1 of the cursor's row, where the status line starts, can CR bring the
     // cursor back.
-    if (row != kCursorRow || column != 0) return;
+    // Blanks that reach the row's end would wrap: of unknown width there are none.
+    if (row != kCursorRow || column != 0 || terminal.width <= 0) return;
     std::string bytes(static_cast<std::size_t>(std::min(count, terminal.width - 1)), ' ');
     if (!bytes.empty()) Write(terminal, bytes += '\r');
     return;
@@ -177,14 +185,16 @@ void NoteResize(int) {
   resized = 1;
 }
 
-void ReadWidth(Terminal& terminal) {
+void ReadSize(Terminal& terminal) {
   winsize size{};
-  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) terminal.width = size.ws_col;
+  const bool known = ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0;
+  terminal.width = known ? size.ws_col : 0;
+  terminal.height = known ? size.ws_row : 0;
 }
 
 // Standard output as a terminal, looked at on first use: asking again for every operation would
-// cost system calls for every received block of a download. Only the width can change during a
-// run, and the terminal announces that with SIGWINCH.
+// cost system calls for every received block of a download. Only the size can change during a
+// run, and the terminal announces that with SIGWINCH; Reading() takes it in.
 Terminal& Current() {
   if (bound) return *bound;
   static Terminal standardOutput = [] {
@@ -192,7 +202,7 @@ Terminal& Current() {
     Terminal terminal{::isatty(STDOUT_FILENO) != 0, 80, kUserColours, &WriteToStandardOutput,
                       type != nullptr && std::strcmp(type, "dumb") == 0};
     if (terminal.isTerminal) {
-      ReadWidth(terminal);
+      ReadSize(terminal);
       struct sigaction action {};
       action.sa_handler = &NoteResize;
       sigemptyset(&action.sa_mask);
@@ -202,11 +212,17 @@ Terminal& Current() {
     }
     return terminal;
   }();
-  if (resized) {
-    resized = 0;
-    ReadWidth(standardOutput);
-  }
   return standardOutput;
+}
+
+// The terminal for a reading of the screen-buffer information: with the new size after a resize.
+Terminal& Reading() {
+  Terminal& terminal = Current();
+  if (resized && &terminal != bound) {
+    resized = 0;
+    ReadSize(terminal);
+  }
+  return terminal;
 }
 
 }  // namespace
@@ -218,7 +234,7 @@ void BindTerminal(Terminal* terminal) {
 }  // namespace vt
 
 bool GetScreenBufferInfo(ScreenBufferInfo& info) {
-  return vt::GetScreenBufferInfo(vt::Current(), info);
+  return vt::GetScreenBufferInfo(vt::Reading(), info);
 }
 
 void SetConsoleAttribute(std::uint16_t attribute) {

@@ -24,7 +24,7 @@ inline constexpr int kCursorRow = -0x4000;
 struct Terminal {
   // False: standard output is not a terminal; every operation does nothing and writes no byte.
   bool isTerminal = false;
-  // Cells in a row: how many rows a status took depends on it.
+  // Cells in a row: how many rows a status took depends on it. 0: the terminal does not say.
   int width = 80;
   // The last attribute word set; a terminal is the only one who knows its colours otherwise.
   std::uint16_t attribute = kUserColours;
@@ -32,6 +32,8 @@ struct Terminal {
   std::function<void(std::string_view bytes)> write;
   // The terminal declares itself dumb (TERM=dumb): it takes no escape sequence, only CR and text.
   bool dumb = false;
+  // Rows of the window: a status never takes more. 0: the terminal does not say.
+  int height = 0;
 };
 
 // The SGR sequence that shows an attribute word's colours.

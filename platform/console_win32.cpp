@@ -27,6 +27,7 @@ bool GetScreenBufferInfo(ScreenBufferInfo& info) {
   info.wrapsAtOnce = true;
   info.positionKnown = true;
   info.canMoveUp = true;
+  info.height = csbi.srWindow.Bottom - csbi.srWindow.Top + 1;
   return true;
 }
 

@@ -43,7 +43,22 @@ int RowsAbove(const ConsoleState& now) {
   return now.positionKnown ? std::min(rows, now.cursorRow - 1) : rows;
 }
 
-// Writes message over the previous one on the console.
+// The cells a message may take on the console. Where the cursor cannot go back up a row (a dumb
+// terminal) it must never wrap: it is cut short of the row's last cell, on a row of one cell too.
+// Elsewhere it may take every row of the window, but not more: the rows scrolled out above could
+// never be blanked, and each next message would leave a copy of its start there. (A console that
+// wraps at once has moved to the row below the window after its last cell.) Of unknown width,
+// nothing can be measured and nothing is cut.
+std::size_t Room(const ConsoleState& now) {
+  if (now.width <= 0) return static_cast<std::size_t>(-1);
+  const auto width = static_cast<std::size_t>(now.width);
+  if (!now.canMoveUp) return width - 1;
+  if (now.height <= 0) return static_cast<std::size_t>(-1);
+  return width * static_cast<std::size_t>(now.height) - (now.wrapsAtOnce ? 1 : 0);
+}
+
+// Writes message over the previous one on the console. Everything is worked out from one reading
+// of the console, so a resize in between cannot mix two widths.
 void ReplaceOnConsole(std::string_view message) {
   ConsoleState now;
   if (!GetConsoleState(now)) return WriteOut(message);
@@ -51,10 +66,7 @@ void ReplaceOnConsole(std::string_view message) {
   int above = previous.write == WriteCount() && now.canMoveUp ? RowsAbove(now) : 0;
   // Blank every row the previous message took, so a shorter message leaves nothing of it behind.
   ClearRowsFrom(now, now.cursorRow - above, above + 1);
-  // Where the cursor cannot go back up a row (a dumb terminal) the message must never wrap: it
-  // is cut short of the row's last cell.
-  if (!now.canMoveUp && now.width > 1 && message.size() >= static_cast<std::size_t>(now.width))
-    message = message.substr(0, static_cast<std::size_t>(now.width - 1));
+  message = message.substr(0, std::min(message.size(), Room(now)));
   WriteOut(message);
   previous = ShownStatus{WriteCount(), static_cast<int>(message.size()), now.width, now.cursorRow - above};
 }

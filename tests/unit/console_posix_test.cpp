@@ -220,9 +220,10 @@ TEST_F(TerminalStream, StatusReplacesEveryRowOfThePreviousOne) {
   const std::string s50(50, '5'), s90(90, '9'), s40(40, '4'), s70(70, '7');
   // Each step writes a status on a terminal of that width, or (line) a whole line.
   struct Step {
-    int width;
+    int width;  // 0: the terminal does not say
     std::string text;
     bool line = false;
+    int height = 0;  // of the window; 0: the terminal does not say
   };
   struct Row {
     const char* name;
@@ -251,6 +252,18 @@ TEST_F(TerminalStream, StatusReplacesEveryRowOfThePreviousOne) {
       // Resized: the fewer rows of the old and the new width.
       {"wider", false, {{40, s90}, {50, "Next"}}, {"\r", "\x1b[K", s90, "\r\x1b[1A", "\x1b[J", "Next"}},
       {"narrower", false, {{40, s70}, {20, "Next"}}, {"\r", "\x1b[K", s70, "\r\x1b[1A", "\x1b[J", "Next"}},
+      // Of unknown width nothing tells how many rows a text took: never up, as before long texts.
+      {"unknown width", false, {{0, s90}, {0, "Next"}}, {"\r", "\x1b[K", s90, "\r", "\x1b[K", "Next"}},
+      {"width lost after two rows",
+       false,
+       {{40, s50}, {0, "Next"}},
+       {"\r", "\x1b[K", s50, "\r", "\x1b[K", "Next"}},
+      // A status never takes more rows than the window has: the first one could not be reached again.
+      {"cut to a window of two rows",
+       false,
+       {{40, s90, false, 2}, {40, "Next", false, 2}},
+       {"\r", "\x1b[K", s90.substr(0, 80), "\r\x1b[1A", "\x1b[J", "Next"}},
+      {"a window of three rows holds it", false, {{40, s90, false, 3}}, {"\r", "\x1b[K", s90}},
       {"dumb: one row each",
        true,
        {{40, "Connecting ..."}, {40, "Getting headers ..."}},
@@ -260,12 +273,16 @@ TEST_F(TerminalStream, StatusReplacesEveryRowOfThePreviousOne) {
        true,
        {{40, s50}, {40, s40}, {40, "Next"}},
        {"\r", blanks, s50.substr(0, 39), "\r", blanks, s40.substr(0, 39), "\r", blanks, "Next"}},
+      // A row of one cell has no room at all: even one character would wrap.
+      {"dumb: width 1", true, {{1, "Next"}, {1, "Next"}}, {"\r", "\r"}},
+      {"dumb: unknown width, no blanks that could wrap", true, {{0, s50}}, {"\r", s50}},
   };
   for (const Row& row : rows) {
     Attach(true);
     terminal.dumb = row.dumb;
     for (const Step& step : row.steps) {
       terminal.width = step.width;
+      terminal.height = step.height;
       if (step.line)
         WriteLine(step.text);
       else
