@@ -177,19 +177,27 @@ class Runner:
             env.update(self.wine.env)
         return env
 
-    def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None):
+    def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None, before="", record=False):
         """Runs argv in the work folder in a fresh pane of size (columns, rows), with TERM=term when
-        given; returns (exit code, rows of cells, stderr text). The rows begin with the pane's
-        history. With wait_for, a regular expression, the pane is also captured while the program
-        runs, as soon as its text matches: those rows are left in self.midway."""
+        given, after the shell commands before; returns (exit code, rows of cells, stderr text). The
+        rows begin with the pane's history. With wait_for, a regular expression, the pane is also
+        captured while the program runs, as soon as its text matches: those rows are left in
+        self.midway. With record, every byte the pane receives is kept in self.recorded."""
         self.count += 1
         rc_file = os.path.join(self.workdir, "rc%d" % self.count)
         err_file = os.path.join(self.workdir, "err%d" % self.count)
+        go_file = os.path.join(self.workdir, "go%d" % self.count)
+        record_file = os.path.join(self.workdir, "bytes%d" % self.count)
         cmd = (["env", "TERM=" + term] if term else []) + self.command(argv)
         # The pane stays open after the program, showing exactly what it left on the screen.
         rc = shlex.quote(rc_file)
         script = "%s 2>%s; echo $? >%s.tmp; mv %s.tmp %s; exec sleep 600" % (
             " ".join(shlex.quote(a) for a in cmd), shlex.quote(err_file), rc, rc, rc)
+        if before:
+            script = before + "; " + script
+        if record:
+            # The program starts once the pane's bytes are being recorded.
+            script = "while [ ! -e %s ]; do sleep 0.05; done; %s" % (shlex.quote(go_file), script)
         env_args = []
         for key, value in (self.wine.env.items() if self.wine else []):
             env_args += ["-e", "%s=%s" % (key, value)]
@@ -203,6 +211,9 @@ class Runner:
             raise Skip(reason)
         self.started = True
         self.midway = None
+        if record:
+            self.tmux("pipe-pane", "-t", "0", "-o", "cat >%s" % shlex.quote(record_file))
+            open(go_file, "w").close()
         try:
             deadline = time.monotonic() + timeout
             while not os.path.exists(rc_file):
@@ -219,6 +230,9 @@ class Runner:
                 code = int(f.read().strip())
             with open(err_file, errors="replace") as f:
                 err = f.read()
+            if record:
+                with open(record_file, "rb") as f:
+                    self.recorded = f.read()
             return code, parse_capture(capture), err
         finally:
             self.tmux("kill-server", check=False)
@@ -436,12 +450,12 @@ def progress_text(received, length):
         received, length, re.escape("%.2f" % (100.0 * received / length)))
 
 
-def download_in_pane(run, args, size, length, script, wait_for=None):
+def download_in_pane(run, args, size, length, script, wait_for=None, record=False):
     """Downloads body.bin (length bytes, served by script) in a pane of size; checks the screen
     it leaves. Returns the failures, and the port for the checks of run.midway."""
     with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as server:
         code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
-                                      size=size, wait_for=wait_for)
+                                      size=size, wait_for=wait_for, record=record)
     closing = "%d byte(s) downloaded -> body.bin" % length
     return check_exit(code, err) + check_download(rows, size[0], server.port, progress_text(length, length),
                                                    closing, "after the download"), server.port
@@ -458,6 +472,45 @@ def test_long_status_in_a_narrow_pane(run, args, width):
 def test_many_blocks_leave_no_stale_row(run, args):
     # Some 300 blocks, each with a progress text of two rows, at the bottom of the pane.
     return download_in_pane(run, args, (60, 10), 300 * 1024, ["pattern %d" % (300 * 1024)])[0]
+
+
+def test_fast_body_few_redraws(run, args):
+    # 16 MiB as fast as loopback goes: 16384 blocks. A console is redrawn at most every 50 ms and
+    # when the program is about to wait, not once per block; the final line is always drawn. A
+    # redraw per block shows 16384 texts in the pane's bytes (wine's console host sends each line
+    # twice: 32768); some tens are expected, and even a slow machine stays far below an eighth.
+    size = 16 << 20
+    failures, _ = download_in_pane(run, args, (120, 24), size, ["pattern %d" % size], record=True)
+    texts = run.recorded.count(b"Downloading ") - 1  # less the announcement
+    if texts > size // 1024 // 8:
+        failures.append("%d progress texts reached the pane for %d blocks" % (texts, size // 1024))
+    return failures
+
+
+def test_unknown_width_keeps_the_screen(run, args):
+    # A pty of 0 columns in a pane of 120: a width that is not known never takes the status up
+    # a row, so progress texts over 80 characters erase nothing of what stands above them.
+    if run.wine:
+        return None
+    size = 10000000
+    earlier = ["earlier line 1", "earlier line 2"]
+    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % size,
+                       "pattern %d" % size]) as server:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+                                      size=(120, 24), before="stty cols 0; printf '%s\\n'" % "\\n".join(earlier))
+    texts = [row_text(rows, n) for n in range(len(rows))]
+    top = earlier + BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % server.port]
+    failures = check_exit(code, err)
+    if texts[:len(top)] != top:
+        failures.append("the rows above the status are %r, expected %r" % (texts[:len(top)], top))
+        return failures
+    status = texts[len(top)] if len(texts) > len(top) else ""
+    if not re.fullmatch(progress_text(size, size), status) or len(status) <= 80:
+        failures.append("the status row is %r, expected the final progress text of over 80 characters" % status)
+    closing = " " * 8 + "%d byte(s) downloaded -> body.bin" % size
+    if texts[len(top) + 1:] != [closing]:
+        failures.append("below the status %r, expected the closing line alone" % texts[len(top) + 1:])
+    return failures
 
 
 def test_background_is_kept(run, args):
@@ -503,6 +556,9 @@ TESTS = [
     ("30 columns: one progress text on three rows, during and after the download",
      lambda run, args: test_long_status_in_a_narrow_pane(run, args, 30)),
     ("60 columns: 300 blocks leave no stale progress row in the history", test_many_blocks_leave_no_stale_row),
+    ("16 MiB as fast as it comes: far fewer redraws than blocks, the final line whole", test_fast_body_few_redraws),
+    ("a pty of 0 columns in a pane of 120: earlier lines, banner and announcement stay",
+     test_unknown_width_keeps_the_screen),
     ("on a blue background the banner keeps the background", test_background_is_kept),
     ("redirected to a file: plain banner and usage line", test_redirected_usage),
     ("redirected to a file: status messages follow on without escapes", test_redirected_status),
