@@ -59,7 +59,7 @@ std::string RequestText(std::string_view remotePath) {
   return request;
 }
 
-HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReadyFn& ready,
+HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
                            std::size_t lengthLimit) {
   HttpResult result;
   char block[kBlockSize];
@@ -106,8 +106,13 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const
   int n;
   char line[kProgressTextRoom];
   do {
-    if (ProgressHeld() && !(ready && ready())) DrawHeldProgress();
-    n = receive(block, kBlockSize);
+    // Asking first whether bytes are waiting would cost a call per block; a receive that does not
+    // wait answers the question and takes the block at once.
+    n = ProgressHeld() && receiveNow ? receiveNow(block, kBlockSize) : kWouldWait;
+    if (n == kWouldWait) {
+      DrawHeldProgress();
+      n = receive(block, kBlockSize);
+    }
     if (n > 0) {
       received += n;
       KeepBody(content, block, static_cast<std::size_t>(n), declared, lengthLimit);

@@ -18,18 +18,20 @@ std::string RequestText(std::string_view remotePath);
 using ReceiveFn = std::function<int(char* buffer, int size)>;
 // The millisecond clock, wrapping modulo 2^32.
 using ClockFn = std::function<std::uint32_t()>;
-// True when the next receive would return at once; asked without waiting. An empty one cannot
-// tell, and counts as "would wait".
-using ReadyFn = std::function<bool()>;
+// A receive that never waits: as ReceiveFn, or kWouldWait when a receive would have to wait. An
+// empty one cannot tell, and counts as "would wait".
+using ReceiveNowFn = ReceiveFn;
+inline constexpr int kWouldWait = -2;
 
 // Lengths are 32-bit signed: neither the header buffer nor Content may pass this many bytes.
 inline constexpr std::size_t kMaxTextLength = 2147483647;
 
 // Reads the header block and the body from receive in blocks of 1024 bytes, with a progress line
-// after every block (on a console drawn at the pace of ui/progress_pace.h; a held line is drawn
-// before a receive that ready says would wait, and the last one always); bytes past a declared
+// after every block (on a console drawn at the pace of ui/progress_pace.h; while a line is held
+// the block is taken with receiveNow, and the line is drawn before a receive that would wait; the
+// last line is always drawn); bytes past a declared
 // length are counted but not kept. A response
 // that ends before its header block does prints a "Fatal: " line and fails with empty Content.
 // A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
-HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReadyFn& ready,
+HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
                            std::size_t lengthLimit = kMaxTextLength);

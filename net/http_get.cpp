@@ -39,7 +39,11 @@ HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string
   ShowStatus("Getting headers ...");
   result = ReceiveResponse(
       [socket](char* buffer, int size) { return platform::ReceiveBytes(socket, buffer, size); },
-      &platform::TickCount, [socket] { return platform::ReceiveReady(socket); });
+      &platform::TickCount,
+      [socket](char* buffer, int size) {
+        int n = platform::ReceiveBytesNow(socket, buffer, size);
+        return n == platform::kNothingReady ? kWouldWait : n;
+      });
 
   platform::ShutdownSending(socket);
   platform::CloseSocket(socket);

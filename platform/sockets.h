@@ -26,9 +26,11 @@ bool ConnectSocket(SocketHandle socket, std::uint32_t address, std::uint16_t por
 int SendBytes(SocketHandle socket, const char* data, int size);
 // One receive call: the count received, 0 when the peer has closed, -1 on error.
 int ReceiveBytes(SocketHandle socket, char* buffer, int size);
-// True when a receive would return at once (bytes waiting, the peer closed, or an error to report),
-// asked without waiting. False when it would block, or when the question itself fails.
-bool ReceiveReady(SocketHandle socket);
+// What ReceiveBytesNow returns when a receive would have to wait.
+inline constexpr int kNothingReady = -2;
+// One receive that never waits: the count received, 0 when the peer has closed, -1 on error, or
+// kNothingReady. On POSIX it costs what ReceiveBytes does; Windows asks for the count waiting first.
+int ReceiveBytesNow(SocketHandle socket, char* buffer, int size);
 void ShutdownSending(SocketHandle socket);
 void CloseSocket(SocketHandle socket);
 

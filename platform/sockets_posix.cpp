@@ -2,7 +2,6 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -73,10 +72,13 @@ int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
   }
 }
 
-bool ReceiveReady(SocketHandle socket) {
-  pollfd entry{static_cast<int>(socket), POLLIN, 0};
-  // POLLHUP and POLLERR count as ready as well: the receive then reports them at once.
-  return ::poll(&entry, 1, 0) > 0;
+int ReceiveBytesNow(SocketHandle socket, char* buffer, int size) {
+  for (;;) {
+    ssize_t n = ::recv(static_cast<int>(socket), buffer, static_cast<std::size_t>(size), MSG_DONTWAIT);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return kNothingReady;
+    return n < 0 ? -1 : static_cast<int>(n);
+  }
 }
 
 void ShutdownSending(SocketHandle socket) {

@@ -53,12 +53,13 @@ int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
   return n == SOCKET_ERROR ? -1 : n;
 }
 
-bool ReceiveReady(SocketHandle socket) {
-  // The count of bytes waiting, one call that never waits and needs no descriptor set; it is asked
-  // once per received block while a line is held. A closed peer reads as 0 bytes: the last line
-  // is then drawn once more before the receive reports the close.
+int ReceiveBytesNow(SocketHandle socket, char* buffer, int size) {
+  // Windows has no flag for one receive that never waits, and switching the socket's mode around
+  // it would cost two calls: the count of waiting bytes decides. A closed peer reads as 0 bytes
+  // waiting, so the caller's next receive, which may wait, reports the close.
   u_long waiting = 0;
-  return ioctlsocket(static_cast<SOCKET>(socket), FIONREAD, &waiting) == 0 && waiting > 0;
+  if (ioctlsocket(static_cast<SOCKET>(socket), FIONREAD, &waiting) != 0 || waiting == 0) return kNothingReady;
+  return ReceiveBytes(socket, buffer, size);
 }
 
 void ShutdownSending(SocketHandle socket) {

@@ -416,7 +416,7 @@ bool RecordStatement(const char* data, std::size_t size, int&) {
 }
 
 // The pace of the progress lines: each body receive of 100 bytes (the last one closes) reads the
-// clock once, at the time of its row; ready answers every question asked before a receive.
+// clock once, at the time of its row; ready: whether a receive that must not wait finds bytes.
 TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   struct Row {
     const char* name;
@@ -424,7 +424,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     std::vector<std::uint32_t> times;
     bool ready;
     std::vector<int> drawn;  // the counts of the lines drawn
-    int asked;               // readiness questions: only while a line is held
+    int asked;               // receives that must not wait: only while a line is held
   } rows[] = {
       {"data keeps coming: held until 50 ms have passed, the final line drawn",
        platform::StdKind::Console,
@@ -452,17 +452,17 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     BindOutput({row.kind, &RecordStatement});
     std::size_t receives = 0, readings = 0;
     int asked = 0;
+    ReceiveFn receive = [&](char* buffer, int) {
+      if (receives++ == 0) return static_cast<int>("X: y\r\n\r\n"s.copy(buffer, 8));
+      if (receives == row.times.size() + 1) return 0;
+      std::fill_n(buffer, 100, 'b');
+      return 100;
+    };
     ReceiveResponse(
-        [&](char* buffer, int) {
-          if (receives++ == 0) return static_cast<int>("X: y\r\n\r\n"s.copy(buffer, 8));
-          if (receives == row.times.size() + 1) return 0;
-          std::fill_n(buffer, 100, 'b');
-          return 100;
-        },
-        [&] { return readings++ == 0 ? row.times.front() : row.times[readings - 2]; },
-        [&] {
+        receive, [&] { return readings++ == 0 ? row.times.front() : row.times[readings - 2]; },
+        [&](char* buffer, int size) {
           ++asked;
-          return row.ready;
+          return row.ready ? receive(buffer, size) : kWouldWait;
         });
     FlushOutput();
     std::string expected;
@@ -479,7 +479,8 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   FakeSource source{{"A: b\r\n\r\n", std::string(30, 'b'), std::string(30, 'b'), std::string(5, 'b')}};
   std::uint32_t tick = 0;
   EXPECT_THROW(ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
-                               [&] { return tick++; }, [] { return true; }, 64),
+                               [&] { return tick++; },
+                               [&](char* buffer, int size) { return source.Receive(buffer, size); }, 64),
                UnhandledError);
   WriteLine("Fatal");
   EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
