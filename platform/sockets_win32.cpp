@@ -48,8 +48,24 @@ int SendBytes(SocketHandle socket, const char* data, int size) {
   return n == SOCKET_ERROR ? -1 : n;
 }
 
+namespace {
+
+// Bytes that FIONREAD found waiting on a socket and that have not been received yet: receives of
+// up to that many never wait, so the count is asked for again only once they are taken. Asking
+// for every block would cost a call per block (under wine about as much as the receive itself).
+struct Waiting {
+  SOCKET socket = INVALID_SOCKET;
+  u_long bytes = 0;
+};
+
+Waiting known;
+
+}  // namespace
+
 int ReceiveBytes(SocketHandle socket, char* buffer, int size) {
   int n = recv(static_cast<SOCKET>(socket), buffer, size, 0);
+  if (known.socket == static_cast<SOCKET>(socket))
+    known.bytes = n > 0 && static_cast<u_long>(n) < known.bytes ? known.bytes - static_cast<u_long>(n) : 0;
   return n == SOCKET_ERROR ? -1 : n;
 }
 
@@ -57,8 +73,12 @@ int ReceiveBytesNow(SocketHandle socket, char* buffer, int size) {
   // Windows has no flag for one receive that never waits, and switching the socket's mode around
   // it would cost two calls: the count of waiting bytes decides. A closed peer reads as 0 bytes
   // waiting, so the caller's next receive, which may wait, reports the close.
-  u_long waiting = 0;
-  if (ioctlsocket(static_cast<SOCKET>(socket), FIONREAD, &waiting) != 0 || waiting == 0) return kNothingReady;
+  const auto s = static_cast<SOCKET>(socket);
+  if (known.socket != s || known.bytes == 0) {
+    known = Waiting{s, 0};
+    if (ioctlsocket(s, FIONREAD, &known.bytes) != 0) known.bytes = 0;
+    if (known.bytes == 0) return kNothingReady;
+  }
   return ReceiveBytes(socket, buffer, size);
 }
 
@@ -67,6 +87,7 @@ void ShutdownSending(SocketHandle socket) {
 }
 
 void CloseSocket(SocketHandle socket) {
+  if (known.socket == static_cast<SOCKET>(socket)) known = Waiting{};
   closesocket(static_cast<SOCKET>(socket));
 }
 
