@@ -9,7 +9,7 @@ from. With --wine the other two paths are Windows programs, run with wine64 insi
 where wine gives them a real console. The wine prefix is the one --wine-prefix or WINEPREFIX names
 (created when missing, reused otherwise: much faster), else a fresh one in a temporary directory. A run that redirects standard output to a file is checked as well.
 Prints one line per check and a final "N passed, N failed"; the exit code is 1 when a check
-failed. When tmux (or wine) cannot start, prints "SKIP: <reason>" and exits with 0.
+failed. When tmux (or wine) cannot start, nothing was checked: that is a failure too, with its reason.
 """
 
 import argparse
@@ -557,9 +557,9 @@ def main():
                 print("ok   [%s] %s" % (label, name))
             sys.stdout.flush()
     except Skip as e:
-        print("SKIP: [%s] %s" % (label, e))
-        print("0 passed, 0 failed")
-        return 0
+        print("FAIL [%s] cannot run: %s" % (label, e))
+        print("0 passed, 1 failed")
+        return 1
     finally:
         if wine:
             wine.stop()
