@@ -116,6 +116,11 @@ def closing(count, name):
     return "\r\n\t%d byte(s) downloaded -> %s\r\n" % (count, name)
 
 
+def progress(received, length):
+    return "Downloading %d of %d (%s%%) Speed {#} Kb/s {#} seconds passed" % (
+        received, length, "%.2f" % (received * 100.0 / length))
+
+
 def pattern(count):
     """The scripted server's pattern bytes: the byte at offset i is (i * 7 + 3) mod 251."""
     return bytes((i % 251 * 7 + 3) % 251 for i in range(count))
@@ -124,6 +129,15 @@ def pattern(count):
 TEN = "0123456789"
 KEPT = "The existing file %s was kept; the incomplete download was not saved\r\n"
 OLD = b"an older and much longer file that was there before the run\r\n" * 4
+KEPT_ANSWER = "The existing file %s was kept; the server's answer was not saved\r\n"
+ANSWERED_404 = "Fatal: the server answered 404 Not Found\r\n"
+PAGE = "<h1>404</h1>"
+
+
+def answer(status, body, more=""):
+    """A script that answers with this status, the header lines in more, a length and the body."""
+    return ["send HTTP/1.1 %s\\r\\n%sContent-Length: %d\\r\\n\\r\\n%s" % (status, more, len(body), body), "close"]
+
 
 SCRIPTED_CASES = [
     Case("usage line without arguments", [], "{banner}{exe} http://www.example.com/youfolder/file.zip"
@@ -211,6 +225,39 @@ SCRIPTED_CASES = [
          announced("slow.bin") + STATUS + "{any}Downloading 6000 of UnKnown Size" + closing(6000, "slow.bin"),
          files={"slow.bin": pattern(6000)}, early_output=True,
          script=["send HTTP/1.0 200 OK\\r\\n\\r\\n", "drip 100", "pattern 6000", "pause 1500", "close"]),
+    # The server's error response: reported, exit code 2, and never in place of a file that holds bytes.
+    Case("a 404 into no file saves the page", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404,
+         exit=2, files={"f.zip": PAGE.encode()}, script=answer("404 Not Found", PAGE)),
+    Case("a 404 over a file that holds bytes keeps it", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404
+         + KEPT_ANSWER % "f.zip",
+         exit=2, before={"f.zip": OLD}, files={"f.zip": Untouched}, script=answer("404 Not Found", PAGE)),
+    Case("a 404 over an empty file saves the page", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404,
+         exit=2, before={"f.zip": b""}, files={"f.zip": PAGE.encode()}, script=answer("404 Not Found", PAGE)),
+    Case("a 301 names its Location and keeps the file", ["{url}/f.zip", "saved.zip"],
+         announced("f.zip") + STATUS + progress(5, 5) + closing(5, "saved.zip")
+         + "Fatal: the server answered 301 Moved Permanently (moved to https://127.0.0.1/f.zip)\r\n"
+         + KEPT_ANSWER % "saved.zip",
+         exit=2, before={"saved.zip": OLD}, files={"saved.zip": Untouched},
+         script=answer("301 Moved Permanently", "moved", "location: https://127.0.0.1/f.zip\\r\\n")),
+    Case("a reason phrase holding ESC reaches the terminal as ?", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip")
+         + "Fatal: the server answered 503 Busy ?[2J?]0;owned??\r\n",
+         exit=2, files={"f.zip": PAGE.encode()}, script=answer("503 Busy \\x1b[2J\\x1b]0;owned\\x07\\xff", PAGE)),
+    Case("a 404 cut short over a file: both lines, the file kept", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(4, 12) + closing(4, "f.zip")
+         + "Fatal: download incomplete, 4 of 12 bytes received\r\n" + ANSWERED_404 + KEPT_ANSWER % "f.zip",
+         exit=2, before={"f.zip": OLD}, files={"f.zip": Untouched},
+         script=["send HTTP/1.0 404 Not Found\\r\\nContent-Length: 12\\r\\n\\r\\n<h1>", "close"]),
+    Case("a 206 is a download like a 200", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()}, script=answer("206 Partial Content", TEN)),
+    Case("without a status line the body replaces the file as before", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()},
+         script=["send Content-Length: 10\\r\\n\\r\\n" + TEN, "close"]),
     Case("a length above 2147483647 ends in the conversion error", ["{url}/f.txt"],
          announced("f.txt") + STATUS,
          stderr="Exception EConvertError in module {exe} at {hex8}.\r\n"
@@ -221,11 +268,6 @@ SCRIPTED_CASES = [
 CUT_SHORT = "Fatal: connection closed before the end of the headers\r\n"
 MANY_LINES = "".join("X-Line-%05d: filler\\r\\n" % i for i in range(10000))
 LONG_NAME = "a" * 65536
-
-
-def progress(received, length):
-    return "Downloading %d of %d (%s%%) Speed {#} Kb/s {#} seconds passed" % (
-        received, length, "%.2f" % (received * 100.0 / length))
 
 
 def could_not_connect(name, host, port):
@@ -377,9 +419,15 @@ def real_server_cases(server):
         cases.append(Case("%s serves %d bytes" % (server, size), ["{url}/files/" + name],
                           announced(name) + STATUS + "{any}" + closing(size, name),
                           files={name: sample(size)}, server=server))
-    cases.append(Case("%s: the 404 page is saved as the body" % server, ["{url}/files/missing.bin"],
-                      announced("missing.bin") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> missing.bin\r\n",
-                      files={"missing.bin": ServedBody("/files/missing.bin")}, server=server))
+    answered = "Fatal: the server answered 404 %s\r\n" % ("Not Found" if server == "nginx" else "File not found")
+    cases.append(Case("%s: a 404 page into no file is saved, exit 2" % server, ["{url}/files/missing.bin"],
+                      announced("missing.bin") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> missing.bin\r\n"
+                      + answered, exit=2, files={"missing.bin": ServedBody("/files/missing.bin")}, server=server))
+    if server == "nginx":
+        cases.append(Case("nginx: a 404 leaves a 300,000-byte file.zip alone", ["{url}/files/file.zip"],
+                          announced("file.zip") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> file.zip\r\n"
+                          + answered + KEPT_ANSWER % "file.zip",
+                          exit=2, before={"file.zip": sample(300000)}, files={"file.zip": Untouched}, server=server))
     return cases
 
 
