@@ -8,6 +8,7 @@
 #include "app/output.h"
 #include "app/overwrite_file.h"
 #include "platform/files.h"
+#include "platform/interrupts.h"
 
 namespace {
 
@@ -25,6 +26,10 @@ bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& re
   const platform::FileHandle file =
       nameFromUrl ? platform::OpenDiskFileForWriting(name) : platform::OpenForWriting(name);
   if (file == platform::kNoFile) return false;
+  // Ctrl+C and its kind wait until the file is closed: cut short, the write would leave a file that
+  // is neither the old one nor the new one. A pipe or a device has no old content to lose, and its
+  // reader may never take the bytes: there they still end the run at once.
+  const platform::HeldInterrupts held(platform::IsDiskFile(file));
   bool written = true;
   if (result.Outcome != TransferOutcome::Failed) {
     std::int64_t oldLength = 0;

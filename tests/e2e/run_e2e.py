@@ -62,6 +62,20 @@ class PatternBody:
         return digest.hexdigest()
 
 
+class Filled:
+    """A file of this many copies of one byte, made without holding it in memory."""
+
+    def __init__(self, byte, size):
+        self.byte, self.size = byte, size
+
+    def write(self, f):
+        block = bytes([self.byte]) * (1 << 20)
+        whole, rest = divmod(self.size, len(block))
+        for _ in range(whole):
+            f.write(block)
+        f.write(block[:rest])
+
+
 class ServedBody:
     """The file holds the body the real server sends for this path (as http.client reads it)."""
 
@@ -84,6 +98,7 @@ class Case:
     early_output: bool = False  # some output must reach the pipe long before the end
     interrupt: float = None  # stop the program with SIGINT after this many seconds; stdout is then a
     #                          prefix of the template (which has no placeholders but banner and port)
+    interrupt_on_write: str = None  # stop the program with SIGINT as soon as this file's first byte changes
     stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads),
     #                          nonblocking (a small non-blocking pipe, read slowly)
     close_stderr: bool = False  # run with standard error closed (stderr is then empty)
@@ -471,6 +486,18 @@ DISK_CASES = [
 ]
 
 
+WRITTEN = 256 * 1024 * 1024
+
+# Ctrl+C once the body has begun to go over an old file of the same size: the file must end as the
+# whole old one or the whole new one, and once its first byte has changed only the new one is left.
+# The pattern never holds the byte 255, so no old byte passes for a new one.
+WRITE_CASES = [
+    Case("Ctrl+C while the body goes over an old file leaves the whole new file", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}", exit=-signal.SIGINT, before={"f.bin": Filled(255, WRITTEN)},
+         files={"f.bin": PatternBody(WRITTEN)}, script=pattern_response(WRITTEN), interrupt_on_write="f.bin",
+         posix_only=True),
+]
+
 LARGE = 640 * 1024 * 1024
 
 # Bodies past what a 32-bit program can hold in a buffer that doubles: it needs twice the body in
@@ -638,7 +665,10 @@ class Runner:
                 os.makedirs(os.path.join(folder, name))
             else:
                 with open(os.path.join(folder, name), "wb") as f:
-                    f.write(data)
+                    if isinstance(data, Filled):
+                        data.write(f)
+                    else:
+                        f.write(data)
 
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
@@ -752,7 +782,9 @@ class Runner:
         err_reader = threading.Thread(target=lambda: errors.append(process.stderr.read()))
         reader.start()
         err_reader.start()
-        if case.interrupt is None:
+        if case.interrupt_on_write is not None:
+            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write))
+        elif case.interrupt is None:
             code = wait(process, case.timeout or RUN_TIMEOUT)
         else:
             # The program has sent its request and waits for the answer: after a while, Ctrl+C.
@@ -772,6 +804,19 @@ class Runner:
         if case.stdout_to == "nonblocking":
             os.close(slow)
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
+
+    @staticmethod
+    def interrupt_on_write(process, path):
+        """SIGINT as soon as the file's first byte changes; then the exit code, None while it still runs."""
+        deadline = time.monotonic() + RUN_TIMEOUT
+        with open(path, "rb") as f:
+            first = os.pread(f.fileno(), 1, 0)
+            while process.poll() is None and time.monotonic() < deadline:
+                if os.pread(f.fileno(), 1, 0) != first:
+                    process.send_signal(signal.SIGINT)
+                    break
+                time.sleep(0.001)
+        return wait(process, RUN_TIMEOUT)
 
     def without_wine_noise(self, stderr):
         # wine may print its own start-up notes on standard error; the program's report is what counts.
@@ -844,7 +889,7 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
-        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + LOCALE_CASES
+        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + WRITE_CASES + LOCALE_CASES
                  + real_server_cases("python") + real_server_cases("nginx") + LARGE_CASES)
         passed = failed = skipped = 0
         try:
@@ -858,6 +903,10 @@ def main():
                 if case.wine_only and not runner.wine:
                     skipped += 1
                     print("skip  %s (Windows only)" % case.name)
+                    continue
+                if case.interrupt_on_write and options.max_send:
+                    skipped += 1
+                    print("skip  %s (about the write, not the pieces of the transfer)" % case.name)
                     continue
                 try:
                     problems = runner.run(case, index)
