@@ -412,7 +412,32 @@ def latin1(data):
     return data.decode("latin-1")
 
 
+def refused_in_code_page(number):
+    return "{banner}Fatal: the command line holds characters that the system's code page %d cannot represent\r\n" % number
+
+
+def saved_in_code_page(name, encoding, locale):
+    """A URL path with a name that the code page has: saved, announced and requested as today (the
+    locale's decimal separator is a comma)."""
+    ansi = name.encode(encoding)
+    return Case("code page %s: a name it has saves under that name, %s" % (encoding[2:], name), ["{url}/d/" + name],
+                announced(latin1(ansi)) + STATUS + PROGRESS_10.replace(".", ",") + closing(10, latin1(ansi)),
+                files={name: TEN.encode()}, script=response(TEN, 10), request=REQUEST % (b"/d/" + ansi),
+                locale=locale, wine_only=True)
+
+
 LOCALE_CASES = [
+    # Windows turns a character that its ANSI code page lacks into a look-alike: the fullwidth
+    # quotation marks would become real ones and make the local name injected.txt argument 2.
+    Case("code page 1252: fullwidth quotes on the command line are refused before anything is touched",
+         ["{url}/a\uff02 \uff02injected.txt"], refused_in_code_page(1252), exit=2, script=response(TEN, 10),
+         request=b"", locale="de_DE.UTF-8", wine_only=True),
+    Case("code page 1251: argument 2 M\u00fcller.txt is refused, Muller.txt stays as it was",
+         ["{url}/f.txt", "M\u00fcller.txt"], refused_in_code_page(1251), exit=2, before={"Muller.txt": OLD},
+         files={"Muller.txt": Untouched}, script=response(TEN, 10), request=b"", locale="ru_RU.UTF-8",
+         wine_only=True),
+    saved_in_code_page("Gr\u00f6\u00dfe.txt", "cp1252", "de_DE.UTF-8"),
+    saved_in_code_page("\u0444\u0430\u0439\u043b.txt", "cp1251", "ru_RU.UTF-8"),
     Case("a name with trail bytes 5C in code page 932 saves under that name", ["{url}/d/" + CP932_NAME],
          announced(latin1(CP932_NAME.encode("cp932"))) + STATUS + PROGRESS_10
          + closing(10, latin1(CP932_NAME.encode("cp932"))),

@@ -177,15 +177,29 @@ class Runner:
             env.update(self.wine.env)
         return env
 
-    def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None):
+    def locale(self, name):
+        """The environment of a run in locale name (e.g. de_DE.UTF-8), compiled into the work folder."""
+        locales = os.path.join(self.workdir, "locales")
+        if not os.path.isdir(os.path.join(locales, name)):
+            language, charset = name.split(".")
+            os.makedirs(locales, exist_ok=True)
+            # localedef exits non-zero on mere warnings; the compiled folder is what counts.
+            subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, name)],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if not os.path.isdir(os.path.join(locales, name)):
+                raise AssertionError("localedef could not compile " + name)
+        return {"LOCPATH": locales, "LC_ALL": name, "LANG": name}
+
+    def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None, env=None):
         """Runs argv in the work folder in a fresh pane of size (columns, rows), with TERM=term when
-        given; returns (exit code, rows of cells, stderr text). The rows begin with the pane's
-        history. With wait_for, a regular expression, the pane is also captured while the program
-        runs, as soon as its text matches: those rows are left in self.midway."""
+        given and the variables of env; returns (exit code, rows of cells, stderr text). The rows
+        begin with the pane's history. With wait_for, a regular expression, the pane is also captured
+        while the program runs, as soon as its text matches: those rows are left in self.midway."""
         self.count += 1
         rc_file = os.path.join(self.workdir, "rc%d" % self.count)
         err_file = os.path.join(self.workdir, "err%d" % self.count)
-        cmd = (["env", "TERM=" + term] if term else []) + self.command(argv)
+        variables = dict(env or {}, **({"TERM": term} if term else {}))
+        cmd = (["env"] + ["%s=%s" % item for item in variables.items()] if variables else []) + self.command(argv)
         # The pane stays open after the program, showing exactly what it left on the screen.
         rc = shlex.quote(rc_file)
         script = "%s 2>%s; echo $? >%s.tmp; mv %s.tmp %s; exec sleep 600" % (
@@ -460,6 +474,27 @@ def test_many_blocks_leave_no_stale_row(run, args):
     return download_in_pane(run, args, (60, 10), 300 * 1024, ["pattern %d" % (300 * 1024)])[0]
 
 
+def test_names_show_as_typed(run, args):
+    # The Windows program keeps a name in the ANSI code page (1252 in a German locale, 932 in a
+    # Japanese one), and a console shows bytes in its OEM code page: the name must still show as
+    # typed. The long name puts a double-byte character across the end of the first 128 bytes that
+    # the announcement passes on. A wide pane keeps each line on one row.
+    failures = []
+    for locale, name in [("de_DE.UTF-8", "Gr\u00f6\u00dfe.txt"), ("ja_JP.UTF-8", "a" * 115 + "\u65e5\u672c.txt")]:
+        with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n0123456789", "close"]) as server:
+            code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (server.port, name)], args.timeout,
+                                          size=(200, HEIGHT), env=run.locale(locale))
+        texts = [row_text(rows, n) for n in range(len(rows)) if row_text(rows, n)]
+        failures += check_exit(code, err)
+        announcement = "Downloading %s from 127.0.0.1 on port %d" % (name, server.port)
+        if announcement not in texts:
+            failures.append("%s: no row shows the announcement %r: %r" % (locale, announcement, texts[-3:]))
+        closing = " " * 8 + "10 byte(s) downloaded -> " + name
+        if not texts or texts[-1] != closing:
+            failures.append("%s: the last row is %r, expected %r" % (locale, texts[-1] if texts else "", closing))
+    return failures
+
+
 def test_background_is_kept(run, args):
     # White on blue before the banner: the banner is light green on blue, then white on blue again.
     failures, rows = status_rows(run, args, ["Connecting ..."], attribute="0x1F")
@@ -503,6 +538,7 @@ TESTS = [
     ("30 columns: one progress text on three rows, during and after the download",
      lambda run, args: test_long_status_in_a_narrow_pane(run, args, 30)),
     ("60 columns: 300 blocks leave no stale progress row in the history", test_many_blocks_leave_no_stale_row),
+    ("names beyond ASCII show as typed in the announcement and the closing line", test_names_show_as_typed),
     ("on a blue background the banner keeps the background", test_background_is_kept),
     ("redirected to a file: plain banner and usage line", test_redirected_usage),
     ("redirected to a file: status messages follow on without escapes", test_redirected_status),
