@@ -40,6 +40,7 @@ const char* ReadArgument(const char* p, const char* end, std::string& argument) 
 }
 
 std::vector<std::string> g_arguments;
+unsigned g_codePageLackingArguments = 0;
 
 }  // namespace
 
@@ -68,7 +69,11 @@ std::string_view SkipProgramToken(std::string_view commandLine) {
 void LoadArguments(int argc, char** argv) {
   g_arguments.assign(1, std::string(platform::ModulePath()));
   if (const auto line = platform::CommandLineText()) {
-    const std::vector<std::string> rest = SplitCommandLine(SkipProgramToken(*line));
+    const std::string_view text = SkipProgramToken(*line);
+    // Look-alikes could name another server or file than the one the user chose.
+    g_codePageLackingArguments = platform::CodePageLackingArguments(text);
+    if (g_codePageLackingArguments != 0) return;
+    const std::vector<std::string> rest = SplitCommandLine(text);
     g_arguments.insert(g_arguments.end(), rest.begin(), rest.end());
     return;
   }
@@ -76,6 +81,10 @@ void LoadArguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (argv[i] != nullptr && argv[i][0] != '\0') g_arguments.emplace_back(argv[i]);
   }
+}
+
+unsigned CodePageLackingArguments() {
+  return g_codePageLackingArguments;
 }
 
 int ArgumentCount() {

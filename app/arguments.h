@@ -14,7 +14,11 @@ std::vector<std::string> SplitCommandLine(std::string_view text);
 std::string_view SkipProgramToken(std::string_view commandLine);
 
 // Reads the arguments of this process once (argc/argv serve where the shell already split them).
+// Arguments that the system changed to fit its code page are not taken at all.
 void LoadArguments(int argc, char** argv);
+// Zero, or the number of the code page that lacks characters of the arguments as typed: the run
+// must then end before it connects or touches a file.
+unsigned CodePageLackingArguments();
 int ArgumentCount();
 // Argument n, or empty text when n is larger than ArgumentCount().
 std::string ArgumentText(int n);

@@ -8,13 +8,15 @@
 #include "app/output.h"
 #include "app/overwrite_file.h"
 #include "platform/files.h"
+#include "platform/interrupts.h"
 
 namespace {
 
 // Writes the body to name; false when the file could not be opened, written in full, cut or closed.
-// Only a complete body may replace what an existing file holds: after a failed transfer nothing is
-// written or cut (a missing file is still created, empty), and after an incomplete one a file that
-// holds bytes is left as it was (kept is then true), while an empty or new one gets what arrived.
+// Only a complete body of the resource asked for may replace what an existing file holds: after a
+// failed transfer nothing is written or cut (a missing file is still created, empty), and after an
+// incomplete one or the server's error response a file that holds bytes is left as it was (kept is
+// then true), while an empty or new one gets what arrived.
 // A body goes over the old content in place and the file is cut behind it: a longer old file must
 // not keep its tail behind the new content, and a body that does not fit on the disk leaves the
 // old bytes as they were. A name taken from the URL is opened only as a file on disk: the server
@@ -24,10 +26,14 @@ bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& re
   const platform::FileHandle file =
       nameFromUrl ? platform::OpenDiskFileForWriting(name) : platform::OpenForWriting(name);
   if (file == platform::kNoFile) return false;
+  // Ctrl+C and its kind wait until the file is closed: cut short, the write would leave a file that
+  // is neither the old one nor the new one. A pipe or a device has no old content to lose, and its
+  // reader may never take the bytes: there they still end the run at once.
+  const platform::HeldInterrupts held(platform::IsDiskFile(file));
   bool written = true;
   if (result.Outcome != TransferOutcome::Failed) {
     std::int64_t oldLength = 0;
-    if (result.Outcome != TransferOutcome::Complete) {
+    if (result.Outcome != TransferOutcome::Complete || IsErrorResponse(result)) {
       written = platform::FileLength(file, oldLength);
       kept = written && oldLength > 0;
     }
@@ -56,16 +62,28 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
     // The closing line names the file: nobody may take it for the fragment.
     keptLine = "The existing file " + name + " was kept; the incomplete download was not saved";
   }
+  std::string answered;
+  if (IsErrorResponse(result)) {
+    // The code as the server sent it, leading zeros included.
+    const char code[] = {static_cast<char>('0' + result.StatusCode / 100),
+                         static_cast<char>('0' + result.StatusCode / 10 % 10),
+                         static_cast<char>('0' + result.StatusCode % 10), '\0'};
+    answered = "Fatal: the server answered " + std::string(code);
+    if (!result.Reason.empty()) answered += " " + result.Reason;
+    if (!result.Location.empty()) answered += " (moved to " + result.Location + ")";
+    keptLine = "The existing file " + name + " was kept; the server's answer was not saved";
+  }
   const std::string notWritten = "Fatal: could not write " + name;
 
   bool kept = false;
   const bool saved = SaveContent(name, nameFromUrl, result, kept);
   WriteLine(closing);
   if (!incomplete.empty()) WriteLine(incomplete);
+  if (!answered.empty()) WriteLine(answered);
   if (kept) WriteLine(keptLine);
   if (!saved) WriteLine(notWritten);
 
-  const bool complete = result.Outcome == TransferOutcome::Complete;
+  const bool complete = result.Outcome == TransferOutcome::Complete && !IsErrorResponse(result);
   return complete && saved ? 0 : kExitNotDownloaded;
 }
 

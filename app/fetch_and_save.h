@@ -6,7 +6,8 @@
 #include "net/http_get.h"
 #include "request/url.h"
 
-// The exit code of a run whose download failed, stopped short or could not be saved.
+// The exit code of a run whose download failed, stopped short, met the server's error response
+// or could not be saved.
 inline constexpr int kExitNotDownloaded = 2;
 
 // Fetches the request's resource, saves it under argument 2 or else the derived name, and
@@ -14,7 +15,7 @@ inline constexpr int kExitNotDownloaded = 2;
 int FetchAndSave(const DownloadRequest& request);
 
 // Saves a transfer's result under name and prints the closing line, then a "Fatal: " line for
-// an incomplete body, a line for an existing file kept after it, and a "Fatal: " line for a file
-// that could not be written. A name from the URL (nameFromUrl) is written only as a file on disk.
-// Returns the exit code.
+// an incomplete body, one for the server's error response, a line for an existing file kept after
+// either, and a "Fatal: " line for a file that could not be written. A name from the URL (nameFromUrl) is
+// written only as a file on disk. Returns the exit code.
 int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFromUrl);

@@ -1,5 +1,7 @@
 #include "app/main_sequence.h"
 
+#include <cstdint>
+
 #include "app/arguments.h"
 #include "app/fetch_and_save.h"
 #include "app/format.h"
@@ -15,6 +17,13 @@ constexpr const char* kUsageSuffix = " http://www.example.com/youfolder/file.zip
 
 int RunMainSequence() {
   ShowBanner("Pliv Version 1.0 - download file from web");
+  if (const unsigned codePage = CodePageLackingArguments()) {
+    WriteLine(
+        FormatText("Fatal: the command line holds characters that the system's code page %d cannot represent",
+                   {static_cast<std::int32_t>(codePage)}));
+    FlushOutput();
+    return kExitNotDownloaded;
+  }
   if (ArgumentCount() == 0) {
     WriteLine(FileNamePart(ArgumentText(0)) + kUsageSuffix);
     FlushOutput();

@@ -186,6 +186,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(result.Content.capacity() <=
                    std::max<std::size_t>(4096, static_cast<std::size_t>(expected.contentLength)),
                "no memory is held for bytes past the declared length", input);
+  // The reason and the Location are printed: printable ASCII only, 200 bytes at most, and a
+  // Location only for a 3xx.
+  const auto printable = [](char c) { return c >= 32 && c <= 126; };
+  for (const std::string* text : {&result.Reason, &result.Location}) {
+    FUZZ_CHECK(text->size() <= 200, "the server's text is cut to 200 bytes", input);
+    FUZZ_CHECK(std::all_of(text->begin(), text->end(), printable), "the server's text is printable ASCII",
+               input);
+  }
+  FUZZ_CHECK(result.StatusCode >= -1 && result.StatusCode <= 999, "a status code has three digits", input);
+  FUZZ_CHECK(result.Location.empty() || result.StatusCode / 100 == 3, "only a 3xx has a Location", input);
+  FUZZ_CHECK(result.StatusCode >= 0 || (result.Reason.empty() && result.Location.empty()),
+             "without a status line there is no reason or Location", input);
   // The last progress line counts every body byte received, at the last clock reading.
   FUZZ_CHECK(readings.size() >= 2, "the clock is read at the start and for each progress line", input);
   char line[kProgressTextRoom];

@@ -20,6 +20,8 @@ constexpr int kBlockSize = 1024;
 // can never pass.)
 constexpr std::size_t kMaxReserve = 64u * 1024 * 1024;
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
+// The most of a reason phrase or a Location that is shown.
+constexpr std::size_t kMaxServerText = 200;
 
 void AppendBlock(std::string& text, const char* data, int count, std::size_t limit) {
   if (static_cast<std::size_t>(count) > limit - text.size()) RaiseOutOfMemory();
@@ -84,8 +86,18 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const
   }
 
   std::uint32_t startTick = clock();
-  std::string value = GetHeaderValue("Content-Length", std::string_view(header).substr(0, headerEnd));
+  const std::string_view headerText = std::string_view(header).substr(0, headerEnd);
+  std::string value = GetHeaderValue("Content-Length", headerText);
   result.ContentLength = !value.empty() && IsAllDigits(value) ? ParseInt(value) : -1;
+  // The reason and the Location are the server's text on its way to the terminal: printable
+  // bytes only, and short.
+  StatusLine status;
+  if (ReadStatusLine(headerText, status)) {
+    result.StatusCode = status.Code;
+    result.Reason = PrintableText(status.Reason, kMaxServerText);
+    if (status.Code >= 300 && status.Code <= 399)
+      result.Location = PrintableText(GetHeaderValue("Location", headerText), kMaxServerText);
+  }
 
   ContentBuffer& content = result.Content;
   std::size_t bodyStart = headerEnd + kHeaderEnd.size();

@@ -18,6 +18,15 @@ struct HttpResult {
   ContentBuffer Content;
   TransferOutcome Outcome = TransferOutcome::Failed;
   std::int32_t ContentLength = -1;  // the declared length; -1 when none is usable
+  int StatusCode = -1;   // the status line's three digits; -1 when the response has no recognisable one
+  std::string Reason;    // the status line's reason phrase, made printable
+  std::string Location;  // a 3xx response's Location, made printable; empty when it names none
 };
+
+// True when the server's status line turned the request down or sent it elsewhere (a code
+// outside 200-299): the body is then its answer, not the resource asked for.
+inline bool IsErrorResponse(const HttpResult& result) {
+  return result.StatusCode >= 0 && (result.StatusCode < 200 || result.StatusCode > 299);
+}
 
 HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath);

@@ -23,6 +23,8 @@ FileHandle OpenDiskFileForWriting(const std::string& name);
 // CONIN$ and CONOUT$, in any case, with or without an extension and with trailing dots or
 // blanks; POSIX for no name.
 bool IsDeviceName(const std::string& name);
+// Whether the open file is a file on disk (on POSIX a regular file), not a device or a pipe.
+bool IsDiskFile(FileHandle file);
 // The length of the file in bytes; 0 for a device or a pipe, which have no length. False when it
 // cannot be read.
 bool FileLength(FileHandle file, std::int64_t& length);

@@ -26,6 +26,11 @@ bool IsDeviceName(const std::string&) {
   return false;
 }
 
+bool IsDiskFile(FileHandle file) {
+  struct stat st;
+  return ::fstat(static_cast<int>(file), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool FileLength(FileHandle file, std::int64_t& length) {
   struct stat st;
   if (::fstat(static_cast<int>(file), &st) != 0) return false;

@@ -64,6 +64,10 @@ bool IsDeviceName(const std::string& name) {
          IsPortDigit(base[3]);
 }
 
+bool IsDiskFile(FileHandle file) {
+  return GetFileType(ToHandle(file)) == FILE_TYPE_DISK;
+}
+
 bool FileLength(FileHandle file, std::int64_t& length) {
   // Character devices and pipes (NUL, CON) hold nothing that could be overwritten.
   if (GetFileType(ToHandle(file)) != FILE_TYPE_DISK) {

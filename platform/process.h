@@ -13,6 +13,12 @@ void PrepareProcess();
 // The whole command line as one text where the system keeps it so; none where the shell
 // has already split it into argv.
 std::optional<std::string> CommandLineText();
+// Zero when the arguments (the part of CommandLineText after the program's own token) reached the
+// program as they were typed; otherwise the number of the ANSI code page that lacks one of their
+// characters. Windows hands such a character on as a look-alike ("best fit": a fullwidth quotation
+// mark as a real one, u with diaeresis as u), which changes what the arguments say. Always zero on
+// POSIX.
+unsigned CodePageLackingArguments(std::string_view arguments);
 // The full path of the program's executable file, read into fixed storage (a zero byte follows
 // it): the error report needs it when no memory is left.
 std::string_view ModulePath();

@@ -18,6 +18,11 @@ std::optional<std::string> CommandLineText() {
   return std::nullopt;
 }
 
+// argv holds the bytes as the shell passed them: nothing was converted.
+unsigned CodePageLackingArguments(std::string_view) {
+  return 0;
+}
+
 std::string_view ModulePath() {
   // Room for the longest path the kernel gives back, and the zero byte behind it.
   static char path[PATH_MAX + 1];

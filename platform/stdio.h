@@ -14,7 +14,8 @@ void PrepareStandardHandles();
 
 // What the standard output handle is now (Unknown: not open or of no known type).
 StdKind StandardOutputKind();
-// Writes all bytes to standard output; false with the error number on failure.
+// Writes all bytes to standard output; false with the error number on failure. A Windows console
+// gets text with bytes of 128 and above as the characters they are in the ANSI code page.
 bool WriteStandardOutput(const char* data, std::size_t size, int& error);
 // Holds bytes for standard output until the next write to it, which sends them first, in the same
 // write. A terminal thus gets the control sequences that prepare a status line together with its

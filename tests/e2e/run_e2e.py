@@ -62,6 +62,20 @@ class PatternBody:
         return digest.hexdigest()
 
 
+class Filled:
+    """A file of this many copies of one byte, made without holding it in memory."""
+
+    def __init__(self, byte, size):
+        self.byte, self.size = byte, size
+
+    def write(self, f):
+        block = bytes([self.byte]) * (1 << 20)
+        whole, rest = divmod(self.size, len(block))
+        for _ in range(whole):
+            f.write(block)
+        f.write(block[:rest])
+
+
 class ServedBody:
     """The file holds the body the real server sends for this path (as http.client reads it)."""
 
@@ -84,6 +98,7 @@ class Case:
     early_output: bool = False  # some output must reach the pipe long before the end
     interrupt: float = None  # stop the program with SIGINT after this many seconds; stdout is then a
     #                          prefix of the template (which has no placeholders but banner and port)
+    interrupt_on_write: str = None  # stop the program with SIGINT as soon as this file's first byte changes
     stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads),
     #                          nonblocking (a small non-blocking pipe, read slowly)
     close_stderr: bool = False  # run with standard error closed (stderr is then empty)
@@ -116,6 +131,11 @@ def closing(count, name):
     return "\r\n\t%d byte(s) downloaded -> %s\r\n" % (count, name)
 
 
+def progress(received, length):
+    return "Downloading %d of %d (%s%%) Speed {#} Kb/s {#} seconds passed" % (
+        received, length, "%.2f" % (received * 100.0 / length))
+
+
 def pattern(count):
     """The scripted server's pattern bytes: the byte at offset i is (i * 7 + 3) mod 251."""
     return bytes((i % 251 * 7 + 3) % 251 for i in range(count))
@@ -124,6 +144,15 @@ def pattern(count):
 TEN = "0123456789"
 KEPT = "The existing file %s was kept; the incomplete download was not saved\r\n"
 OLD = b"an older and much longer file that was there before the run\r\n" * 4
+KEPT_ANSWER = "The existing file %s was kept; the server's answer was not saved\r\n"
+ANSWERED_404 = "Fatal: the server answered 404 Not Found\r\n"
+PAGE = "<h1>404</h1>"
+
+
+def answer(status, body, more=""):
+    """A script that answers with this status, the header lines in more, a length and the body."""
+    return ["send HTTP/1.1 %s\\r\\n%sContent-Length: %d\\r\\n\\r\\n%s" % (status, more, len(body), body), "close"]
+
 
 SCRIPTED_CASES = [
     Case("usage line without arguments", [], "{banner}{exe} http://www.example.com/youfolder/file.zip"
@@ -211,6 +240,39 @@ SCRIPTED_CASES = [
          announced("slow.bin") + STATUS + "{any}Downloading 6000 of UnKnown Size" + closing(6000, "slow.bin"),
          files={"slow.bin": pattern(6000)}, early_output=True,
          script=["send HTTP/1.0 200 OK\\r\\n\\r\\n", "drip 100", "pattern 6000", "pause 1500", "close"]),
+    # The server's error response: reported, exit code 2, and never in place of a file that holds bytes.
+    Case("a 404 into no file saves the page", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404,
+         exit=2, files={"f.zip": PAGE.encode()}, script=answer("404 Not Found", PAGE)),
+    Case("a 404 over a file that holds bytes keeps it", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404
+         + KEPT_ANSWER % "f.zip",
+         exit=2, before={"f.zip": OLD}, files={"f.zip": Untouched}, script=answer("404 Not Found", PAGE)),
+    Case("a 404 over an empty file saves the page", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip") + ANSWERED_404,
+         exit=2, before={"f.zip": b""}, files={"f.zip": PAGE.encode()}, script=answer("404 Not Found", PAGE)),
+    Case("a 301 names its Location and keeps the file", ["{url}/f.zip", "saved.zip"],
+         announced("f.zip") + STATUS + progress(5, 5) + closing(5, "saved.zip")
+         + "Fatal: the server answered 301 Moved Permanently (moved to https://127.0.0.1/f.zip)\r\n"
+         + KEPT_ANSWER % "saved.zip",
+         exit=2, before={"saved.zip": OLD}, files={"saved.zip": Untouched},
+         script=answer("301 Moved Permanently", "moved", "location: https://127.0.0.1/f.zip\\r\\n")),
+    Case("a reason phrase holding ESC reaches the terminal as ?", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(12, 12) + closing(12, "f.zip")
+         + "Fatal: the server answered 503 Busy ?[2J?]0;owned??\r\n",
+         exit=2, files={"f.zip": PAGE.encode()}, script=answer("503 Busy \\x1b[2J\\x1b]0;owned\\x07\\xff", PAGE)),
+    Case("a 404 cut short over a file: both lines, the file kept", ["{url}/f.zip"],
+         announced("f.zip") + STATUS + progress(4, 12) + closing(4, "f.zip")
+         + "Fatal: download incomplete, 4 of 12 bytes received\r\n" + ANSWERED_404 + KEPT_ANSWER % "f.zip",
+         exit=2, before={"f.zip": OLD}, files={"f.zip": Untouched},
+         script=["send HTTP/1.0 404 Not Found\\r\\nContent-Length: 12\\r\\n\\r\\n<h1>", "close"]),
+    Case("a 206 is a download like a 200", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()}, script=answer("206 Partial Content", TEN)),
+    Case("without a status line the body replaces the file as before", ["{url}/f.txt"],
+         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
+         before={"f.txt": OLD}, files={"f.txt": TEN.encode()},
+         script=["send Content-Length: 10\\r\\n\\r\\n" + TEN, "close"]),
     Case("a length above 2147483647 ends in the conversion error", ["{url}/f.txt"],
          announced("f.txt") + STATUS,
          stderr="Exception EConvertError in module {exe} at {hex8}.\r\n"
@@ -221,11 +283,6 @@ SCRIPTED_CASES = [
 CUT_SHORT = "Fatal: connection closed before the end of the headers\r\n"
 MANY_LINES = "".join("X-Line-%05d: filler\\r\\n" % i for i in range(10000))
 LONG_NAME = "a" * 65536
-
-
-def progress(received, length):
-    return "Downloading %d of %d (%s%%) Speed {#} Kb/s {#} seconds passed" % (
-        received, length, "%.2f" % (received * 100.0 / length))
 
 
 def could_not_connect(name, host, port):
@@ -355,7 +412,32 @@ def latin1(data):
     return data.decode("latin-1")
 
 
+def refused_in_code_page(number):
+    return "{banner}Fatal: the command line holds characters that the system's code page %d cannot represent\r\n" % number
+
+
+def saved_in_code_page(name, encoding, locale):
+    """A URL path with a name that the code page has: saved, announced and requested as today (the
+    locale's decimal separator is a comma)."""
+    ansi = name.encode(encoding)
+    return Case("code page %s: a name it has saves under that name, %s" % (encoding[2:], name), ["{url}/d/" + name],
+                announced(latin1(ansi)) + STATUS + PROGRESS_10.replace(".", ",") + closing(10, latin1(ansi)),
+                files={name: TEN.encode()}, script=response(TEN, 10), request=REQUEST % (b"/d/" + ansi),
+                locale=locale, wine_only=True)
+
+
 LOCALE_CASES = [
+    # Windows turns a character that its ANSI code page lacks into a look-alike: the fullwidth
+    # quotation marks would become real ones and make the local name injected.txt argument 2.
+    Case("code page 1252: fullwidth quotes on the command line are refused before anything is touched",
+         ["{url}/a\uff02 \uff02injected.txt"], refused_in_code_page(1252), exit=2, script=response(TEN, 10),
+         request=b"", locale="de_DE.UTF-8", wine_only=True),
+    Case("code page 1251: argument 2 M\u00fcller.txt is refused, Muller.txt stays as it was",
+         ["{url}/f.txt", "M\u00fcller.txt"], refused_in_code_page(1251), exit=2, before={"Muller.txt": OLD},
+         files={"Muller.txt": Untouched}, script=response(TEN, 10), request=b"", locale="ru_RU.UTF-8",
+         wine_only=True),
+    saved_in_code_page("Gr\u00f6\u00dfe.txt", "cp1252", "de_DE.UTF-8"),
+    saved_in_code_page("\u0444\u0430\u0439\u043b.txt", "cp1251", "ru_RU.UTF-8"),
     Case("a name with trail bytes 5C in code page 932 saves under that name", ["{url}/d/" + CP932_NAME],
          announced(latin1(CP932_NAME.encode("cp932"))) + STATUS + PROGRESS_10
          + closing(10, latin1(CP932_NAME.encode("cp932"))),
@@ -377,9 +459,15 @@ def real_server_cases(server):
         cases.append(Case("%s serves %d bytes" % (server, size), ["{url}/files/" + name],
                           announced(name) + STATUS + "{any}" + closing(size, name),
                           files={name: sample(size)}, server=server))
-    cases.append(Case("%s: the 404 page is saved as the body" % server, ["{url}/files/missing.bin"],
-                      announced("missing.bin") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> missing.bin\r\n",
-                      files={"missing.bin": ServedBody("/files/missing.bin")}, server=server))
+    answered = "Fatal: the server answered 404 %s\r\n" % ("Not Found" if server == "nginx" else "File not found")
+    cases.append(Case("%s: a 404 page into no file is saved, exit 2" % server, ["{url}/files/missing.bin"],
+                      announced("missing.bin") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> missing.bin\r\n"
+                      + answered, exit=2, files={"missing.bin": ServedBody("/files/missing.bin")}, server=server))
+    if server == "nginx":
+        cases.append(Case("nginx: a 404 leaves a 300,000-byte file.zip alone", ["{url}/files/file.zip"],
+                          announced("file.zip") + STATUS + "{any}\r\n\t{count} byte(s) downloaded -> file.zip\r\n"
+                          + answered + KEPT_ANSWER % "file.zip",
+                          exit=2, before={"file.zip": sample(300000)}, files={"file.zip": Untouched}, server=server))
     return cases
 
 
@@ -422,6 +510,18 @@ DISK_CASES = [
               600000, True),
 ]
 
+
+WRITTEN = 256 * 1024 * 1024
+
+# Ctrl+C once the body has begun to go over an old file of the same size: the file must end as the
+# whole old one or the whole new one, and once its first byte has changed only the new one is left.
+# The pattern never holds the byte 255, so no old byte passes for a new one.
+WRITE_CASES = [
+    Case("Ctrl+C while the body goes over an old file leaves the whole new file", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}", exit=-signal.SIGINT, before={"f.bin": Filled(255, WRITTEN)},
+         files={"f.bin": PatternBody(WRITTEN)}, script=pattern_response(WRITTEN), interrupt_on_write="f.bin",
+         posix_only=True),
+]
 
 LARGE = 640 * 1024 * 1024
 
@@ -590,7 +690,10 @@ class Runner:
                 os.makedirs(os.path.join(folder, name))
             else:
                 with open(os.path.join(folder, name), "wb") as f:
-                    f.write(data)
+                    if isinstance(data, Filled):
+                        data.write(f)
+                    else:
+                        f.write(data)
 
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
@@ -704,7 +807,9 @@ class Runner:
         err_reader = threading.Thread(target=lambda: errors.append(process.stderr.read()))
         reader.start()
         err_reader.start()
-        if case.interrupt is None:
+        if case.interrupt_on_write is not None:
+            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write))
+        elif case.interrupt is None:
             code = wait(process, case.timeout or RUN_TIMEOUT)
         else:
             # The program has sent its request and waits for the answer: after a while, Ctrl+C.
@@ -724,6 +829,19 @@ class Runner:
         if case.stdout_to == "nonblocking":
             os.close(slow)
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
+
+    @staticmethod
+    def interrupt_on_write(process, path):
+        """SIGINT as soon as the file's first byte changes; then the exit code, None while it still runs."""
+        deadline = time.monotonic() + RUN_TIMEOUT
+        with open(path, "rb") as f:
+            first = os.pread(f.fileno(), 1, 0)
+            while process.poll() is None and time.monotonic() < deadline:
+                if os.pread(f.fileno(), 1, 0) != first:
+                    process.send_signal(signal.SIGINT)
+                    break
+                time.sleep(0.001)
+        return wait(process, RUN_TIMEOUT)
 
     def without_wine_noise(self, stderr):
         # wine may print its own start-up notes on standard error; the program's report is what counts.
@@ -796,7 +914,7 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
-        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + LOCALE_CASES
+        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + WRITE_CASES + LOCALE_CASES
                  + real_server_cases("python") + real_server_cases("nginx") + LARGE_CASES)
         passed = failed = skipped = 0
         try:
@@ -810,6 +928,10 @@ def main():
                 if case.wine_only and not runner.wine:
                     skipped += 1
                     print("skip  %s (Windows only)" % case.name)
+                    continue
+                if case.interrupt_on_write and options.max_send:
+                    skipped += 1
+                    print("skip  %s (about the write, not the pieces of the transfer)" % case.name)
                     continue
                 try:
                     problems = runner.run(case, index)

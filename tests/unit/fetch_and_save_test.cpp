@@ -48,8 +48,9 @@ struct SaveCase {
   Target target = Target::File;
 };
 
-HttpResult Result(Outcome outcome, std::string content, int length = -1) {
-  return HttpResult{ContentBuffer(content), outcome, length};
+HttpResult Result(Outcome outcome, std::string content, int length = -1, int status = -1,
+                  std::string reason = "", std::string location = "") {
+  return HttpResult{ContentBuffer(content), outcome, length, status, reason, location};
 }
 
 const std::string kOld = "old content, longer than the new one";
@@ -88,6 +89,32 @@ const SaveCase kCases[] = {
      Target::Directory},
     {"an empty name cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
      "\r\n\t3 byte(s) downloaded -> \r\nFatal: could not write \r\n", 2, std::nullopt, Target::EmptyName},
+    // The server's error response is its answer, not the file: it never replaces one.
+    {"an error page into a new file is saved", std::nullopt,
+     Result(Outcome::Complete, "page", -1, 404, "Not Found"),
+     "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: the server answered 404 Not Found\r\n", 2, "page"},
+    {"an error page over a file that holds bytes keeps it", kOld,
+     Result(Outcome::Complete, "page", 4, 503, "Service Unavailable"),
+     "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: the server answered 503 Service Unavailable\r\n"
+     "The existing file {name} was kept; the server's answer was not saved\r\n",
+     2, kOld},
+    {"an error page into an empty file is saved", "", Result(Outcome::Complete, "page", -1, 404, "Not Found"),
+     "\r\n\t4 byte(s) downloaded -> {name}\r\nFatal: the server answered 404 Not Found\r\n", 2, "page"},
+    {"a redirect names its target", std::nullopt,
+     Result(Outcome::Complete, "", -1, 301, "Moved Permanently", "http://h/f.zip"),
+     "\r\n\t0 byte(s) downloaded -> {name}\r\n"
+     "Fatal: the server answered 301 Moved Permanently (moved to http://h/f.zip)\r\n",
+     2, ""},
+    {"a code keeps its leading zero, no reason", std::nullopt, Result(Outcome::Complete, "x", -1, 99),
+     "\r\n\t1 byte(s) downloaded -> {name}\r\nFatal: the server answered 099\r\n", 2, "x"},
+    {"an incomplete error page: both lines, the file kept", kOld,
+     Result(Outcome::Short, "pa", 4, 404, "Not Found"),
+     "\r\n\t2 byte(s) downloaded -> {name}\r\nFatal: download incomplete, 2 of 4 bytes received\r\n"
+     "Fatal: the server answered 404 Not Found\r\n"
+     "The existing file {name} was kept; the server's answer was not saved\r\n",
+     2, kOld},
+    {"any 2xx is the file", kOld, Result(Outcome::Complete, "new", -1, 206, "Partial Content"),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "new"},
     {"incomplete and not written: both, transfer first", std::nullopt, Result(Outcome::Short, "ab", 5),
      "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
      "Fatal: could not write \r\n",

@@ -73,6 +73,42 @@ TEST(GetHeaderValue, MatchesTheWholeFieldNameIgnoringCase) {
   EXPECT_EQ(GetHeaderValue("server", "A: 1\r\nSERVER:  pliv test \r\nB: 2"), "pliv test");
 }
 
+TEST(ReadStatusLine, TheExactFormOnly) {
+  struct Row {
+    std::string header;
+    bool found;
+    int code;
+    std::string reason;
+  } rows[] = {
+      {"HTTP/1.0 404 Not Found", true, 404, "Not Found"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3", true, 200, "OK"},
+      {"HTTP/1.0 503", true, 503, ""},
+      {"HTTP/1.0 503 ", true, 503, ""},
+      {"HTTP/1.0  301  Moved  ", true, 301, "Moved"},
+      {"HTTP/1.0\t404\tGone", true, 404, "Gone"},
+      {"HTTP/10.11 099 x\ry", true, 99, "x\ry"},
+      {"HTTP/1.0 40 Not Found", false, 0, ""},
+      {"HTTP/1.0 4040 Not Found", false, 0, ""},
+      {"HTTP/1.0 4o4 Not Found", false, 0, ""},
+      {"HTTP/1.0 404Not Found", false, 0, ""},
+      {"HTTP/1.0404 Not Found", false, 0, ""},
+      {" HTTP/1.0 404 Not Found", false, 0, ""},
+      {"http/1.0 404 Not Found", false, 0, ""},
+      {"HTTP/1 404 Not Found", false, 0, ""},
+      {"HTTP/.0 404 Not Found", false, 0, ""},
+      {"HTTP/1. 404 Not Found", false, 0, ""},
+      {"HTTP/1.0 \r\n404 Not Found", false, 0, ""},
+      {"Content-Length: 3\r\nHTTP/1.0 404 Not Found", false, 0, ""},
+      {"", false, 0, ""},
+  };
+  for (const Row& row : rows) {
+    StatusLine status{7, "stale"};
+    EXPECT_EQ(ReadStatusLine(row.header, status), row.found) << row.header;
+    EXPECT_EQ(status.Code, row.code) << row.header;
+    EXPECT_EQ(status.Reason, row.reason) << row.header;
+  }
+}
+
 TEST(ProgressText, BothFormsByteForByte) {
   struct Row {
     std::int32_t received, length;
@@ -486,6 +522,37 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
                                                   "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
   BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
+}
+
+TEST(ReceiveResponse, StatusReasonAndLocation) {
+  const std::string longText(300, 'r');
+  struct Row {
+    std::string header;
+    int code;
+    std::string reason, location;
+  } rows[] = {
+      {"HTTP/1.1 200 OK\r\nLocation: /x", 200, "OK", ""},
+      {"HTTP/1.0 404 Not Found\r\nLocation: /x", 404, "Not Found", ""},
+      {"HTTP/1.1 301 Moved Permanently\r\nX-Location: /no\r\nlocation:  http://h/f.zip ", 301,
+       "Moved Permanently", "http://h/f.zip"},
+      {"HTTP/1.0 302 Found", 302, "Found", ""},
+      {"HTTP/1.0 404 Not\x1b[2J\x07"
+       "Found\xff",
+       404, "Not?[2J?Found?", ""},
+      {"HTTP/1.0 307 " + longText + "\r\nLocation: " + longText, 307, longText.substr(0, 200),
+       longText.substr(0, 200)},
+      {"Server: no status line\r\nLocation: /x", -1, "", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.header);
+    RecordedOutput output;
+    FakeSource source{{row.header + "\r\n\r\nbody"}};
+    HttpResult result = Receive(source);
+    EXPECT_EQ(result.StatusCode, row.code);
+    EXPECT_EQ(result.Reason, row.reason);
+    EXPECT_EQ(result.Location, row.location);
+    EXPECT_EQ(result.Content, "body");
+  }
 }
 
 TEST(ReceiveResponse, ElapsedTimeWrapsWithTheTickCount) {
