@@ -31,7 +31,7 @@ BLUE = 4  # the ANSI index of Windows colour 1
 BRIGHT_WHITE = 15
 
 
-class Skip(Exception):
+class CannotRun(Exception):
     pass
 
 
@@ -224,7 +224,7 @@ class Runner:
             reason = "tmux cannot start a session: %s" % (e.stderr.strip() or e)
             if self.started:
                 raise AssertionError(reason)
-            raise Skip(reason)
+            raise CannotRun(reason)
         self.started = True
         self.midway = None
         if record:
@@ -285,7 +285,7 @@ class Wine:
         loader = shutil.which("wine64") or next(
             (p for p in ("/usr/lib/wine/wine64", "/usr/lib64/wine/wine64") if os.access(p, os.X_OK)), None)
         if loader is None:
-            raise Skip("wine64 is not installed")
+            raise CannotRun("wine64 is not installed")
         self.loader = loader
         self.env = {
             "WINEPREFIX": prefix,
@@ -303,9 +303,9 @@ class Wine:
             proc = subprocess.run([self.loader, program], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                   stderr=subprocess.PIPE, env=env, timeout=180)
         except (OSError, subprocess.TimeoutExpired) as e:
-            raise Skip("wine cannot start: %s" % e)
+            raise CannotRun("wine cannot start: %s" % e)
         if proc.returncode != 0 and not proc.stdout:
-            raise Skip("wine cannot start %s: %s" % (program, proc.stderr.decode(errors="replace").strip()[-300:]))
+            raise CannotRun("wine cannot start %s: %s" % (program, proc.stderr.decode(errors="replace").strip()[-300:]))
         if self.own:
             # One server for all the runs, instead of one starting and stopping around each.
             self.wineserver("-p")
@@ -627,7 +627,7 @@ def main():
     wine = None
     try:
         if shutil.which("tmux") is None:
-            raise Skip("tmux is not installed")
+            raise CannotRun("tmux is not installed")
         if args.wine:
             given = args.wine_prefix or os.environ.get("WINEPREFIX")
             wine = Wine(os.path.abspath(given) if given else os.path.join(workdir, "wineprefix"), not given)
@@ -650,7 +650,7 @@ def main():
                 passed += 1
                 print("ok   [%s] %s" % (label, name))
             sys.stdout.flush()
-    except Skip as e:
+    except CannotRun as e:
         print("FAIL [%s] cannot run: %s" % (label, e))
         print("0 passed, 1 failed")
         return 1
