@@ -575,6 +575,13 @@ def wait_until_listening(port, process, what):
     raise RuntimeError("%s does not listen on 127.0.0.1:%d" % (what, port))
 
 
+def default_signals():
+    """In the child: the signals the cases send end it by default. A parent may have started this
+    run with them ignored (a background job of a script does), and the child would inherit that."""
+    for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
+        signal.signal(number, signal.SIG_DFL)
+
+
 def wait(process, seconds):
     """The exit code, or None when the process still runs after so many seconds."""
     try:
@@ -786,7 +793,8 @@ class Runner:
             os.set_blocking(broken, False)
             stdout = broken
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
-                                   stdin=subprocess.DEVNULL, env=self.environment(case))
+                                   stdin=subprocess.DEVNULL, env=self.environment(case),
+                                   preexec_fn=default_signals)
         if case.stdout_to == "full":
             stdout.close()
         elif broken is not None:
