@@ -576,8 +576,9 @@ def wait_until_listening(port, process, what):
 
 
 def default_signals():
-    """In the child: the signals the cases send end it by default. A parent may have started this
-    run with them ignored (a background job of a script does), and the child would inherit that."""
+    """In the child: the signals sent to it (SIGINT to the program, SIGTERM to a server at its end)
+    act by default. A parent may have started this run with them ignored (a background job of a
+    script ignores SIGINT), and the child would inherit that."""
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
         signal.signal(number, signal.SIG_DFL)
 
@@ -617,7 +618,8 @@ class RealServer:
         else:
             command = [shutil.which("nginx") or "/usr/sbin/nginx", "-p", self.folder, "-c", self.nginx_config(www),
                        "-e", os.path.join(self.folder, "error.log")]
-        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        preexec_fn=default_signals)
         wait_until_listening(self.port, self.process, kind)
 
     def nginx_config(self, www):
@@ -709,7 +711,7 @@ class Runner:
                 f.write("\n".join(case.script) + "\n")
             options = ["--max-send", str(self.max_send)] if self.max_send else []
             scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log] + options,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=default_signals)
             port = int(scripted.stdout.readline())
         elif case.server == "refused":
             port = free_port()

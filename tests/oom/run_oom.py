@@ -23,7 +23,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import OLD, Expect, pattern, stop  # noqa: E402
+from run_e2e import OLD, Expect, default_signals, pattern, stop  # noqa: E402
 
 RUN_TIMEOUT = 20
 REPORT = "Exception EOutOfMemory in module {exe} at {hex8}.\r\nOut of memory.\r\n\r\n"
@@ -54,7 +54,7 @@ class Case:
             f.write(script(size, declared))
         # One server for all runs of the case: a run that ends before it connects leaves it waiting.
         self.server = subprocess.Popen([args.server, "--script", path, "--connections", "1000000"],
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, preexec_fn=default_signals)
         self.port = int(self.server.stdout.readline())
         self.target = os.path.join(self.folder, "f.bin")
 
