@@ -78,6 +78,14 @@ void FlushOutput() {
   PassOn();
 }
 
+void PassOnBeforeInterruptedEnd() noexcept {
+  if (!stream.bound || stream.used == 0 || stream.target.kind == platform::StdKind::Unknown) return;
+  int ignored = 0;
+  const std::size_t size = stream.used;
+  stream.used = 0;
+  stream.target.write(stream.buffer, size, ignored);
+}
+
 void BindOutput(OutputTarget target) {
   stream.target = target;
   stream.bound = true;

@@ -21,6 +21,10 @@ void WriteOut(std::string_view text);
 void WriteLine(std::string_view text);
 // Passes the buffered bytes on now.
 void FlushOutput();
+// Passes on what is buffered, when the run is about to end by an interrupt that was held: no text
+// that waits to be drawn is added, and a failure is not reported (nothing is left to report it).
+// Never throws.
+void PassOnBeforeInterruptedEnd() noexcept;
 // Binds the stream to a target, dropping anything still buffered for the previous one.
 void BindOutput(OutputTarget target);
 // Counts the times the stream passed bytes on and was bound: a status line on a console, where

@@ -44,9 +44,12 @@ bool SetFilePosition(FileHandle file, std::int64_t position) {
 }
 
 bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
+  // At most 1 MiB per call: a signal caught while the file is written is handled between two calls,
+  // while two that come during one call are handled lowest number first, whichever came first.
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
   // write may take fewer bytes than asked (signals, pipes, very large sizes): go on until all are out.
   while (size > 0) {
-    ssize_t n = ::write(static_cast<int>(file), data, size);
+    ssize_t n = ::write(static_cast<int>(file), data, size < kPiece ? size : kPiece);
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;

@@ -2,10 +2,15 @@
 #include <windows.h>
 #include <cwchar>
 
+#include "platform/exact_conversion.h"
 #include "platform/process.h"
 #include "platform/stdio.h"
 
 namespace platform {
+
+static_assert(kCodePageUtf8 == CP_UTF8 && kFailOnInvalidChars == WC_ERR_INVALID_CHARS &&
+              kNoBestFitChars == WC_NO_BEST_FIT_CHARS);
+
 namespace {
 
 // Where the program's own token ends on the UTF-16 command line, by the rule that splits the
@@ -46,15 +51,14 @@ unsigned CodePageLackingArguments(std::string_view arguments) {
   const wchar_t* wide = SkipProgramTokenW(GetCommandLineW());
   const std::size_t length = std::wcslen(wide);
   if (length == 0) return arguments.empty() ? 0 : codePage;
-  // UTF-8 has a form for every character but a lone surrogate, and takes no best-fit flag.
-  const bool utf8 = codePage == CP_UTF8;
-  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  const ExactConversion conversion = ExactConversionFor(codePage);
   BOOL usedDefault = FALSE;
-  // At most three bytes per UTF-16 unit (UTF-8); a double-byte code page needs two.
-  std::string exact(length * 3, '\0');
-  const int size =
-      WideCharToMultiByte(CP_ACP, flags, wide, static_cast<int>(length), exact.data(),
-                          static_cast<int>(exact.size()), nullptr, utf8 ? nullptr : &usedDefault);
+  // At most four bytes per UTF-16 unit (GB18030 has four-byte forms inside the BMP; UTF-8 takes
+  // three, a double-byte code page two).
+  std::string exact(length * 4, '\0');
+  const int size = WideCharToMultiByte(conversion.codePage, conversion.flags, wide, static_cast<int>(length),
+                                       exact.data(), static_cast<int>(exact.size()), nullptr,
+                                       conversion.askUsedDefaultChar ? &usedDefault : nullptr);
   if (size <= 0 || usedDefault) return codePage;
   exact.resize(static_cast<std::size_t>(size));
   return exact == arguments ? 0 : codePage;

@@ -99,6 +99,7 @@ class Case:
     interrupt: float = None  # stop the program with SIGINT after this many seconds; stdout is then a
     #                          prefix of the template (which has no placeholders but banner and port)
     interrupt_on_write: str = None  # stop the program with SIGINT as soon as this file's first byte changes
+    write_signals: tuple = (signal.SIGINT,)  # what interrupt_on_write sends, in this order, 5 ms apart
     stdout_to: str = "pipe"  # pipe; closed (no standard output), full (/dev/full), broken (a pipe no one reads),
     #                          nonblocking (a small non-blocking pipe, read slowly)
     close_stderr: bool = False  # run with standard error closed (stderr is then empty)
@@ -521,6 +522,13 @@ WRITE_CASES = [
          announced("f.bin") + STATUS + "{any}", exit=-signal.SIGINT, before={"f.bin": Filled(255, WRITTEN)},
          files={"f.bin": PatternBody(WRITTEN)}, script=pattern_response(WRITTEN), interrupt_on_write="f.bin",
          posix_only=True),
+    # Of two different signals the first one ends the run, though the second has the lower number;
+    # what was buffered before the write reaches the pipe first, the closing line never.
+    Case("SIGTERM, then SIGINT, while the body goes over an old file: ended by SIGTERM, output passed on",
+         ["{url}/f.bin"], announced("f.bin") + STATUS + "{any}" + progress(WRITTEN, WRITTEN),
+         exit=-signal.SIGTERM, before={"f.bin": Filled(255, WRITTEN)}, files={"f.bin": PatternBody(WRITTEN)},
+         script=pattern_response(WRITTEN), interrupt_on_write="f.bin", write_signals=(signal.SIGTERM, signal.SIGINT),
+         posix_only=True),
 ]
 
 LARGE = 640 * 1024 * 1024
@@ -818,7 +826,8 @@ class Runner:
         reader.start()
         err_reader.start()
         if case.interrupt_on_write is not None:
-            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write))
+            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write),
+                                           case.write_signals)
         elif case.interrupt is None:
             code = wait(process, case.timeout or RUN_TIMEOUT)
         else:
@@ -841,14 +850,17 @@ class Runner:
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
 
     @staticmethod
-    def interrupt_on_write(process, path):
-        """SIGINT as soon as the file's first byte changes; then the exit code, None while it still runs."""
+    def interrupt_on_write(process, path, signals):
+        """The signals as soon as the file's first byte changes; then the exit code, None while it still runs."""
         deadline = time.monotonic() + RUN_TIMEOUT
         with open(path, "rb") as f:
             first = os.pread(f.fileno(), 1, 0)
             while process.poll() is None and time.monotonic() < deadline:
                 if os.pread(f.fileno(), 1, 0) != first:
-                    process.send_signal(signal.SIGINT)
+                    for index, number in enumerate(signals):
+                        if index:
+                            time.sleep(0.005)  # the write of 256 MiB takes several times as long
+                        process.send_signal(number)
                     break
                 time.sleep(0.001)
         return wait(process, RUN_TIMEOUT)

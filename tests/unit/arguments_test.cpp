@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/arguments.h"
+#include "platform/exact_conversion.h"
 #include "platform/process.h"
 #include "tests/platform/code_page.h"
 
@@ -103,6 +104,28 @@ TEST(SkipProgramTokenTest, SameQuotingRule) {
 TEST(SkipProgramTokenTest, WholeCommandLine) {
   const std::string line = "\"C:\\Program Files\\pliv.exe\" \"\" http://h/f \"my file.bin\" extra";
   EXPECT_EQ(SplitCommandLine(SkipProgramToken(line)), (Arguments{"http://h/f", "my file.bin", "extra"}));
+}
+
+// The conversion that tells whether the code page changes the command line. Under a UTF-8 code page
+// a failing call would refuse every command line.
+TEST(ExactConversionTest, OwnCodePageAndItsFlags) {
+  struct Row {
+    unsigned codePage;
+    unsigned long flags;
+    bool askUsedDefaultChar;
+  };
+  const Row rows[] = {
+      {1252, platform::kNoBestFitChars, true},       {1251, platform::kNoBestFitChars, true},
+      {932, platform::kNoBestFitChars, true},        {936, platform::kNoBestFitChars, true},
+      {65001, platform::kFailOnInvalidChars, false}, {54936, platform::kFailOnInvalidChars, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE("code page " + std::to_string(row.codePage));
+    const platform::ExactConversion conversion = platform::ExactConversionFor(row.codePage);
+    EXPECT_EQ(conversion.codePage, row.codePage);  // never CP_ACP, 0
+    EXPECT_EQ(conversion.flags, row.flags);
+    EXPECT_EQ(conversion.askUsedDefaultChar, row.askUsedDefaultChar);
+  }
 }
 
 TEST(ArgumentsTest, ArgvWithoutEmptyArguments) {
