@@ -157,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   HttpResult result;
   try {
     result =
-        ReceiveResponse([&](char* buffer, int n) { return stream.Receive(buffer, n); }, clock, {}, limit);
+        ReceiveResponse([&](char* buffer, int n) { return stream.Receive(buffer, n); }, clock, {}, {}, limit);
   } catch (const UnhandledError& error) {
     FUZZ_CHECK(expected.error != nullptr, "only a length too large or too long a response raises", input);
     FUZZ_CHECK(std::string_view(error.className) == expected.error, "the right error is raised", input);

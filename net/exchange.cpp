@@ -62,7 +62,7 @@ std::string RequestText(std::string_view remotePath) {
 }
 
 HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
-                           std::size_t lengthLimit) {
+                           const WaitFn& waitReadable, std::size_t lengthLimit) {
   HttpResult result;
   char block[kBlockSize];
 
@@ -113,23 +113,37 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const
 
   // Body phase: a progress line after every receive, the last one included, so the final
   // line shows the final count. The count takes in every received byte, kept or not. A line held
-  // back on a console is drawn before the program waits: whenever it waits, the screen shows
-  // every byte received so far.
+  // back on a console waits for the next block only for the rest of its interval, and is drawn
+  // before the program waits longer: whenever it waits, the screen shows every byte received so
+  // far, at most kRedrawIntervalMs late. A slow link thus gets no more lines than a fast one.
   int n;
   char line[kProgressTextRoom];
+  std::uint32_t now = startTick;  // the clock's last reading, taken after the last receive
   do {
     // Asking first whether bytes are waiting would cost a call per block; a receive that does not
     // wait answers the question and takes the block at once.
-    n = ProgressHeld() && receiveNow ? receiveNow(block, kBlockSize) : kWouldWait;
+    n = kWouldWait;
+    std::uint32_t drawnAt = now;
+    if (ProgressHeld() && receiveNow) {
+      n = receiveNow(block, kBlockSize);
+      // Nothing else took time since the last reading, so it still tells the time left.
+      const std::uint32_t left = n == kWouldWait && waitReadable ? HeldProgressWait(now) : 0;
+      if (left > 0) {
+        if (waitReadable(left))
+          n = receiveNow(block, kBlockSize);
+        else
+          drawnAt = now + left;  // the line's interval has run out
+      }
+    }
     if (n == kWouldWait) {
-      DrawHeldProgress();
+      DrawHeldProgress(drawnAt);
       n = receive(block, kBlockSize);
     }
     if (n > 0) {
       received += n;
       KeepBody(content, block, static_cast<std::size_t>(n), declared, lengthLimit);
     }
-    const std::uint32_t now = clock();
+    now = clock();
     ShowProgress(ProgressText(line, received, result.ContentLength, now - startTick), now);
   } while (n > 0);
   EndProgress();

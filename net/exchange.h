@@ -22,16 +22,19 @@ using ClockFn = std::function<std::uint32_t()>;
 // empty one cannot tell, and counts as "would wait".
 using ReceiveNowFn = ReceiveFn;
 inline constexpr int kWouldWait = -2;
+// Waits at most ms milliseconds for something to receive: false when the time ran out and
+// nothing came. An empty one never waits.
+using WaitFn = std::function<bool(std::uint32_t ms)>;
 
 // Lengths are 32-bit signed: neither the header buffer nor Content may pass this many bytes.
 inline constexpr std::size_t kMaxTextLength = 2147483647;
 
 // Reads the header block and the body from receive in blocks of 1024 bytes, with a progress line
 // after every block (on a console drawn at the pace of ui/progress_pace.h; while a line is held
-// the block is taken with receiveNow, and the line is drawn before a receive that would wait; the
-// last line is always drawn); bytes past a declared
-// length are counted but not kept. A response
-// that ends before its header block does prints a "Fatal: " line and fails with empty Content.
-// A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
+// the block is taken with receiveNow, and when nothing is ready waitReadable waits out the rest of
+// the line's interval for one; only when none comes is the line drawn and the receive that waits
+// made; the last line is always drawn); bytes past a declared length are counted but not kept. A
+// response that ends before its header block does prints a "Fatal: " line and fails with empty
+// Content. A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
 HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
-                           std::size_t lengthLimit = kMaxTextLength);
+                           const WaitFn& waitReadable, std::size_t lengthLimit = kMaxTextLength);

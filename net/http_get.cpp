@@ -43,7 +43,8 @@ HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string
       [socket](char* buffer, int size) {
         int n = platform::ReceiveBytesNow(socket, buffer, size);
         return n == platform::kNothingReady ? kWouldWait : n;
-      });
+      },
+      [socket](std::uint32_t ms) { return platform::WaitReadable(socket, ms); });
 
   platform::ShutdownSending(socket);
   platform::CloseSocket(socket);

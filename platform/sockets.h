@@ -31,6 +31,10 @@ inline constexpr int kNothingReady = -2;
 // One receive that never waits: the count received, 0 when the peer has closed, -1 on error, or
 // kNothingReady. On POSIX it costs what ReceiveBytes does; Windows asks for the count waiting first.
 int ReceiveBytesNow(SocketHandle socket, char* buffer, int size);
+// Waits at most ms milliseconds for the socket to have something to receive: bytes, the peer's
+// close or an error; 0 ms only looks. False when the time ran out and nothing came; true also when
+// the wait was cut short (a signal), so that the caller looks.
+bool WaitReadable(SocketHandle socket, std::uint32_t ms);
 void ShutdownSending(SocketHandle socket);
 void CloseSocket(SocketHandle socket);
 

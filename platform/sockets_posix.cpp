@@ -2,10 +2,12 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 #include "platform/sockets.h"
@@ -79,6 +81,13 @@ int ReceiveBytesNow(SocketHandle socket, char* buffer, int size) {
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return kNothingReady;
     return n < 0 ? -1 : static_cast<int>(n);
   }
+}
+
+bool WaitReadable(SocketHandle socket, std::uint32_t ms) {
+  pollfd entry{static_cast<int>(socket), POLLIN, 0};
+  // Only the time running out says that nothing came: a signal (a window resize) or an error
+  // sends the caller to look, and a receive tells which.
+  return ::poll(&entry, 1, ms > INT_MAX ? INT_MAX : static_cast<int>(ms)) != 0;
 }
 
 void ShutdownSending(SocketHandle socket) {

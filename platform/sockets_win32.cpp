@@ -82,6 +82,17 @@ int ReceiveBytesNow(SocketHandle socket, char* buffer, int size) {
   return ReceiveBytes(socket, buffer, size);
 }
 
+bool WaitReadable(SocketHandle socket, std::uint32_t ms) {
+  const auto s = static_cast<SOCKET>(socket);
+  if (known.socket == s && known.bytes > 0) return true;
+  fd_set readable;
+  FD_ZERO(&readable);
+  FD_SET(s, &readable);
+  timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
+  // Readable also means closed or reset; an error sends the caller to look, and a receive tells.
+  return select(0, &readable, nullptr, nullptr, &limit) != 0;
+}
+
 void ShutdownSending(SocketHandle socket) {
   shutdown(static_cast<SOCKET>(socket), SD_SEND);
 }

@@ -16,8 +16,11 @@ inline constexpr std::uint32_t kRedrawIntervalMs = 50;
 void ShowProgress(std::string_view message, std::uint32_t now);
 // True while a progress line is held.
 bool ProgressHeld();
-// Draws the held line now, if there is one: the program is about to wait.
-void DrawHeldProgress();
+// How long, at now, the held line may still wait for the next block: the milliseconds until
+// kRedrawIntervalMs have passed since the last line drawn; 0 when none is held or it is due.
+std::uint32_t HeldProgressWait(std::uint32_t now);
+// Draws the held line, if there is one, at now: the program is about to wait.
+void DrawHeldProgress(std::uint32_t now);
 // The transfer has ended: its last line is drawn, and the next transfer's first line is drawn at
 // once.
 void EndProgress();

@@ -503,6 +503,27 @@ def test_fast_body_few_redraws(run, args):
     return failures
 
 
+def test_slow_body_few_redraws(run, args):
+    # A block every 2 ms for 4 s, slower than the program: nearly every receive would wait. The
+    # line is still drawn some 20 times a second, not once per block. Each drawn text has a count
+    # of its own (wine's console host sends each one twice); the program's own seconds passed,
+    # from the final text, are the time they came in.
+    blocks = 2000
+    script = []
+    for _ in range(blocks):
+        script += ["pattern 1024", "pause 2"]
+    failures, _ = download_in_pane(run, args, (120, 24), blocks * 1024, script, record=True)
+    counts = set(re.findall(rb"Downloading (\d+) of", run.recorded))
+    final = re.findall(rb"Downloading %d of %d .*? ([0-9.]+) seconds passed" % (blocks * 1024, blocks * 1024),
+                       run.recorded)
+    if not final:
+        return failures + ["the pane received no final progress text"]
+    seconds = float(final[-1])
+    if len(counts) > 25 * seconds:
+        failures.append("%d progress texts in %.2f s: %.0f a second" % (len(counts), seconds, len(counts) / seconds))
+    return failures
+
+
 def test_unknown_width_keeps_the_screen(run, args):
     # A pty of 0 columns in a pane of 120: a width that is not known never takes the status up
     # a row, so progress texts over 80 characters erase nothing of what stands above them.
@@ -594,6 +615,7 @@ TESTS = [
      lambda run, args: test_long_status_in_a_narrow_pane(run, args, 30)),
     ("60 columns: 300 blocks leave no stale progress row in the history", test_many_blocks_leave_no_stale_row),
     ("16 MiB as fast as it comes: far fewer redraws than blocks, the final line whole", test_fast_body_few_redraws),
+    ("a block every 2 ms for 4 s: at most 25 progress texts a second", test_slow_body_few_redraws),
     ("a pty of 0 columns in a pane of 120: earlier lines, banner and announcement stay",
      test_unknown_width_keeps_the_screen),
     ("names beyond ASCII show as typed in the announcement and the closing line", test_names_show_as_typed),

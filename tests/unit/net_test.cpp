@@ -165,7 +165,7 @@ struct FakeSource {
 HttpResult Receive(FakeSource& source, std::uint32_t firstTick = 1000, std::size_t limit = kMaxTextLength) {
   std::uint32_t tick = firstTick - 250;
   return ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
-                         [&] { return tick += 250; }, {}, limit);
+                         [&] { return tick += 250; }, {}, {}, limit);
 }
 
 const std::string kFatalHeaders = "Fatal: connection closed before the end of the headers\r\n";
@@ -452,35 +452,76 @@ bool RecordStatement(const char* data, std::size_t size, int&) {
 }
 
 // The pace of the progress lines: each body receive of 100 bytes (the last one closes) reads the
-// clock once, at the time of its row; ready: whether a receive that must not wait finds bytes.
+// clock once, at the time of its row; ready: whether a receive that must not wait finds bytes;
+// comes: whether they come while the held line waits out the rest of its 50 ms.
 TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   struct Row {
     const char* name;
     platform::StdKind kind;
     std::vector<std::uint32_t> times;
-    bool ready;
+    bool ready, comes;
     std::vector<int> drawn;  // the counts of the lines drawn
     int asked;               // receives that must not wait: only while a line is held
+    std::vector<std::uint32_t> waits;
   } rows[] = {
       {"data keeps coming: held until 50 ms have passed, the final line drawn",
        platform::StdKind::Console,
        {0, 10, 20, 49, 50, 60, 70},
        true,
-       {100, 500, 600},
-       4},
-      {"nothing ready: a held line is drawn before the wait",
-       platform::StdKind::Console,
-       {0, 10, 20, 49, 50, 60, 70},
        false,
-       {100, 200, 300, 400, 500, 600, 600},
-       5},
+       {100, 500, 600},
+       4,
+       {}},
+      {"nothing ready, 20 ms after the last draw: held while data comes within the remaining 30 ms",
+       platform::StdKind::Console,
+       {0, 20, 40, 49, 50, 60, 70},
+       false,
+       true,
+       {100, 500, 600},
+       8,
+       {30, 10, 1, 40}},
+      // Then the next 50 ms count from the drawing, not from the block that the line shows.
+      {"nothing comes within the remaining 30 ms: drawn, then the receive that waits",
+       platform::StdKind::Console,
+       {0, 20, 75, 110},
+       false,
+       false,
+       {100, 200, 300, 300},
+       2,
+       {30, 25}},
       {"the clock wraps",
        platform::StdKind::Console,
        {4294967290u, 4294967295u, 44u, 45u},
        true,
+       false,
        {100, 300, 300},
-       1},
-      {"redirected: every line", platform::StdKind::File, {0, 1, 2, 3}, true, {100, 200, 300, 300}, 0},
+       1,
+       {}},
+      {"the clock wraps during a wait",
+       platform::StdKind::Console,
+       {4294967290u, 4294967295u, 60u, 100u},
+       false,
+       false,
+       {100, 200, 300, 300},
+       2,
+       {45, 34}},
+      // GetTickCount may step by some 16 ms: a reading before the end of the wait is no time passed.
+      {"a coarse clock reads earlier than the end of the wait",
+       platform::StdKind::Console,
+       {0, 20, 45, 100},
+       false,
+       false,
+       {100, 200, 300, 300},
+       2,
+       {30, 50}},
+      {"redirected: every line",
+       platform::StdKind::File,
+       {0, 1, 2, 3},
+       true,
+       false,
+       {100, 200, 300, 300},
+       0,
+       {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -488,6 +529,8 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     BindOutput({row.kind, &RecordStatement});
     std::size_t receives = 0, readings = 0;
     int asked = 0;
+    bool came = false;
+    std::vector<std::uint32_t> waits;
     ReceiveFn receive = [&](char* buffer, int) {
       if (receives++ == 0) return static_cast<int>("X: y\r\n\r\n"s.copy(buffer, 8));
       if (receives == row.times.size() + 1) return 0;
@@ -498,7 +541,13 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
         receive, [&] { return readings++ == 0 ? row.times.front() : row.times[readings - 2]; },
         [&](char* buffer, int size) {
           ++asked;
-          return row.ready ? receive(buffer, size) : kWouldWait;
+          if (!row.ready && !came) return kWouldWait;
+          came = false;
+          return receive(buffer, size);
+        },
+        [&](std::uint32_t ms) {
+          waits.push_back(ms);
+          return came = row.comes;
         });
     FlushOutput();
     std::string expected;
@@ -507,6 +556,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     for (const std::string& statement : statements) all += statement;
     EXPECT_EQ(all, expected);
     EXPECT_EQ(asked, row.asked);
+    EXPECT_EQ(waits, row.waits);
   }
 
   // Text of anyone else's draws a held line first: an error report finds the screen up to date.
@@ -516,7 +566,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   std::uint32_t tick = 0;
   EXPECT_THROW(ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
                                [&] { return tick++; },
-                               [&](char* buffer, int size) { return source.Receive(buffer, size); }, 64),
+                               [&](char* buffer, int size) { return source.Receive(buffer, size); }, {}, 64),
                UnhandledError);
   WriteLine("Fatal");
   EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
@@ -600,7 +650,7 @@ TEST(ReceiveResponse, BytesPastTheDeclaredLengthAreCountedNotKept) {
         sent += static_cast<std::uint64_t>(size);
         return size;
       },
-      [] { return 0u; }, {});
+      [] { return 0u; }, {}, {});
   EXPECT_EQ(result.Content, std::string(1000, 'b'));
   EXPECT_EQ(result.Outcome, TransferOutcome::Complete);
   // The memory held is one growth step of the buffer at most (Windows commits 1 MiB at a time),
