@@ -5,6 +5,7 @@
 
 #include "app/arguments.h"
 #include "app/format.h"
+#include "app/name_check.h"
 #include "app/output.h"
 #include "app/overwrite_file.h"
 #include "platform/files.h"
@@ -88,9 +89,16 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
 }
 
 int FetchAndSave(const DownloadRequest& request) {
-  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
   const std::string given = ArgumentText(2);
   // Argument 2 is the user's own choice, a device included; only a name from the URL is guarded.
-  return given.empty() ? SaveAndReport(result, request.LocalFileName, true)
-                       : SaveAndReport(result, given, false);
+  const bool fromUrl = given.empty();
+  const std::string& name = fromUrl ? request.LocalFileName : given;
+  // A name that can never be saved ends the run before the transfer: the body would only be lost.
+  const std::string refusal = RefusalOfLocalName(name, fromUrl);
+  if (!refusal.empty()) {
+    WriteLine(refusal);
+    return kExitNotDownloaded;
+  }
+  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
+  return SaveAndReport(result, name, fromUrl);
 }

@@ -1,5 +1,5 @@
 // Files: the one output file of a run, opened, measured, positioned, written, cut and closed with
-// each step's outcome.
+// each step's outcome; and what the system can tell about a name before anything is created.
 #pragma once
 
 #include <cstddef>
@@ -38,5 +38,33 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size);
 bool CutFileHere(FileHandle file);
 // Closes the file; false when the system reports that the close failed.
 bool CloseFile(FileHandle file);
+
+// A path cut after its last separator: folder holds everything up to it (empty for a name in the
+// current folder), last the name that follows. Separators are "/" on POSIX; "\" and "/" on Windows,
+// where a ":" (of a drive or a stream) also ends what counts as the last name, and a double-byte
+// character is never split.
+struct PathParts {
+  std::string folder;
+  std::string last;
+};
+PathParts SplitPath(const std::string& path);
+
+// What a path names now, links followed. Missing when it, or a folder on its way, does not exist;
+// Unknown when the system does not tell (no permission to look, a name it cannot take).
+enum class PathKind { Missing, Folder, File, Other, Unknown };
+PathKind KindOfPath(const std::string& path);
+
+// Whether last, as a name in folder (empty: the current folder), is longer than that folder's file
+// system allows: pathconf(_PC_NAME_MAX) bytes on POSIX; on Windows the volume's maximum component
+// length, or 255, in UTF-16 units. False when the system does not tell.
+bool IsNameTooLong(const std::string& folder, const std::string& last);
+
+// The first character of last that the system refuses in any file name, or 0. Windows refuses
+// < > : " | ? * and the control characters 1 to 31; POSIX none (a last name holds no "/").
+char RefusedNameCharacter(const std::string& last);
+
+// Opens the existing file name for writing as the save will, without creating or emptying it, and
+// closes it again; false when the system refuses. Nothing about the file changes.
+bool CanOpenExistingForWriting(const std::string& name);
 
 }  // namespace platform

@@ -74,4 +74,43 @@ bool CloseFile(FileHandle file) {
   return ::close(static_cast<int>(file)) == 0;
 }
 
+PathParts SplitPath(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return {std::string(), path};
+  return {path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+PathKind KindOfPath(const std::string& path) {
+  // Without the slashes behind a folder's name, so that a file there reads as a file, not as missing.
+  std::string asked = path;
+  while (asked.size() > 1 && asked.back() == '/') asked.pop_back();
+  struct stat st;
+  if (::stat(asked.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unknown;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+bool IsNameTooLong(const std::string& folder, const std::string& last) {
+  // -1: no limit, or none the system can tell.
+  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 && last.size() > static_cast<unsigned long>(limit);
+}
+
+char RefusedNameCharacter(const std::string&) {
+  return 0;
+}
+
+bool CanOpenExistingForWriting(const std::string& name) {
+  // No O_CREAT and no O_TRUNC: the file stays as it is. O_NONBLOCK and O_NOCTTY in case it has
+  // become a pipe or a terminal since it was looked at: the open must neither wait nor take it over.
+  int fd;
+  do {
+    fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
 }  // namespace platform

@@ -1,5 +1,6 @@
 // The output file on Windows: a file handle.
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -106,6 +107,81 @@ bool CutFileHere(FileHandle file) {
 
 bool CloseFile(FileHandle file) {
   return CloseHandle(ToHandle(file)) != 0;
+}
+
+PathParts SplitPath(const std::string& path) {
+  // Whole characters: the second byte of a double-byte character may be the byte of "\".
+  const char* const begin = path.c_str();
+  const char* const end = begin + path.size();
+  std::size_t folderEnd = 0;
+  std::size_t lastStart = 0;
+  for (const char* p = begin; p < end;) {
+    const char* next = CharNextA(p);
+    if (next <= p) next = p + 1;
+    if (*p == '\\' || *p == '/') folderEnd = lastStart = static_cast<std::size_t>(p + 1 - begin);
+    if (*p == ':') lastStart = static_cast<std::size_t>(p + 1 - begin);
+    p = next;
+  }
+  return {path.substr(0, folderEnd), path.substr(lastStart)};
+}
+
+PathKind KindOfPath(const std::string& path) {
+  // A folder is asked for without the separator SplitPath leaves behind it, except where that is
+  // what makes it a root: "\", "C:\", and the shares and devices behind "\\".
+  std::string asked = path;
+  if (asked.size() > 1 && (asked.back() == '\\' || asked.back() == '/') && asked[asked.size() - 2] != ':' &&
+      !((asked[0] == '\\' || asked[0] == '/') && (asked[1] == '\\' || asked[1] == '/')))
+    asked.pop_back();
+  const DWORD attributes = GetFileAttributesA(asked.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
+                                                                          : PathKind::Unknown;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+  return attributes & FILE_ATTRIBUTE_DEVICE ? PathKind::Other : PathKind::File;
+}
+
+bool IsNameTooLong(const std::string& folder, const std::string& last) {
+  const int units = MultiByteToWideChar(CP_ACP, 0, last.data(), static_cast<int>(last.size()), nullptr, 0);
+  // The folder's volume says how long a name may be; 255 where it does not (and on every usual file
+  // system). Asked through a handle of the folder, which reads nothing of it: the volume's label
+  // and serial number are not needed.
+  DWORD limit = 255;
+  const HANDLE handle = CreateFileA(folder.empty() ? "." : folder.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    DWORD component = 0;
+    if (GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, &component, nullptr, nullptr, 0) &&
+        component > 0)
+      limit = component;
+    CloseHandle(handle);
+  }
+  return units > 0 && static_cast<DWORD>(units) > limit;
+}
+
+char RefusedNameCharacter(const std::string& last) {
+  // Whole characters: the second byte of a double-byte character may be the byte of "|". Every
+  // refused character is ASCII, which no other character of a code page holds.
+  const char* const end = last.c_str() + last.size();
+  for (const char* p = last.c_str(); p < end;) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if ((c >= 1 && c < 32) || (c != 0 && std::strchr("<>:\"|?*", c) != nullptr)) return static_cast<char>(c);
+    const char* next = CharNextA(p);
+    p = next > p ? next : p + 1;
+  }
+  return 0;
+}
+
+bool CanOpenExistingForWriting(const std::string& name) {
+  // OPEN_EXISTING: nothing is created or emptied. The access and the sharing are the save's own,
+  // so a file that another program holds open for writing is refused here as it would be there.
+  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
 }
 
 }  // namespace platform

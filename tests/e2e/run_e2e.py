@@ -142,6 +142,12 @@ def pattern(count):
 
 
 TEN = "0123456789"
+NO_NAME = "Fatal: cannot save: the URL ends in no file name; a second argument gives one\r\n"
+
+
+def cannot_save(name, why, from_url):
+    return "Fatal: cannot save as %s: %s%s\r\n" % (name, why, "; a second argument gives another name" if from_url else "")
+
 KEPT = "The existing file %s was kept; the incomplete download was not saved\r\n"
 OLD = b"an older and much longer file that was there before the run\r\n" * 4
 KEPT_ANSWER = "The existing file %s was kept; the server's answer was not saved\r\n"
@@ -230,12 +236,29 @@ SCRIPTED_CASES = [
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "/dev/full")
          + "Fatal: could not write /dev/full\r\n",
          exit=2, script=response(TEN, 10)),
-    Case("an empty derived name cannot be written", ["{url}/dir/"],
-         announced("") + STATUS + PROGRESS_10 + closing(10, "") + "Fatal: could not write \r\n",
-         exit=2, script=response(TEN, 10)),
-    Case("a folder as argument 2 cannot be written", ["{url}/f.txt", "sub"],
-         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "sub") + "Fatal: could not write sub\r\n",
-         exit=2, before={"sub/": b""}, files={"sub/": b""}, script=response(TEN, 10)),
+    # A name that can never be saved ends the run after the announcement: nothing listens, so a
+    # connection would show as "Connecting ...".
+    Case("a URL ending in / is refused before connecting", ["{url}/dir/"],
+         announced("") + NO_NAME, exit=2, server="refused"),
+    Case("a folder as argument 2 is refused before connecting", ["{url}/f.txt", "sub"],
+         announced("f.txt") + "Fatal: cannot save as sub: it is a folder\r\n",
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused"),
+    Case("a name from the URL that is a folder is refused before connecting", ["{url}/sub"],
+         announced("sub") + cannot_save("sub", "it is a folder", True),
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused"),
+    Case("a last segment of 300 bytes is refused before connecting", ["{url}/d/" + "n" * 300],
+         announced("n" * 300) + cannot_save("n" * 300, "the name is longer than the file system allows", True),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched}, server="refused"),
+    # Windows refuses "?" in a file name, POSIX keeps it; argument 2 is the way out.
+    Case("a query in the URL is refused before connecting", ["{url}/get?id=7"],
+         announced("get?id=7") + cannot_save("get?id=7", 'a file name may not hold the character "?"', True),
+         exit=2, server="refused", wine_only=True),
+    Case("a query in the URL with argument 2 out.bin downloads", ["{url}/get?id=7", "out.bin"],
+         announced("get?id=7") + STATUS + PROGRESS_10 + closing(10, "out.bin"),
+         files={"out.bin": TEN.encode()}, script=response(TEN, 10), request=REQUEST % b"/get?id=7"),
+    Case("a query in the URL is an ordinary name on POSIX", ["{url}/get?id=7"],
+         announced("get?id=7") + STATUS + PROGRESS_10 + closing(10, "get?id=7"),
+         files={"get?id=7": TEN.encode()}, script=response(TEN, 10), posix_only=True),
     Case("redirected status text reaches the pipe as the buffer fills", ["{url}/slow.bin"],
          announced("slow.bin") + STATUS + "{any}Downloading 6000 of UnKnown Size" + closing(6000, "slow.bin"),
          files={"slow.bin": pattern(6000)}, early_output=True,
@@ -347,13 +370,12 @@ BAD_INPUT_CASES = [
          announced("c\x01\x07\x1b[0m\x7f\tz.bin") + STATUS + PROGRESS_10 + closing(10, "c\x01\x07\x1b[0m\x7f\tz.bin"),
          files={"c\x01\x07\x1b[0m\x7f\tz.bin": TEN.encode()}, script=response(TEN, 10),
          request=REQUEST % b"/c%01%07%1B[0m%7F%09z.bin", posix_only=True),
-    Case("bad input: a 64 KiB URL, its name too long to write", ["{url}/" + LONG_NAME],
-         announced(LONG_NAME) + STATUS + PROGRESS_10 + closing(10, LONG_NAME)
-         + "Fatal: could not write " + LONG_NAME + "\r\n",
-         exit=2, script=response(TEN, 10), request=REQUEST % ("/" + LONG_NAME).encode(), posix_only=True),
-    Case("bad input: only ://", ["://"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+    Case("bad input: a 64 KiB URL, its name too long to write, is refused before connecting", ["{url}/" + LONG_NAME],
+         announced(LONG_NAME) + cannot_save(LONG_NAME, "the name is longer than the file system allows", True),
+         exit=2, script=response(TEN, 10), request=b"", posix_only=True),
+    Case("bad input: only ://", ["://"], "{banner}Downloading  from  on port 80\r\n" + NO_NAME,
          exit=2, server="refused"),
-    Case("bad input: only :", [":"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+    Case("bad input: only :", [":"], "{banner}Downloading  from  on port 80\r\n" + NO_NAME,
          exit=2, server="refused"),
     Case("bad input: port -1 (65535 on the wire)", ["http://127.0.0.1:-1/f.txt"],
          could_not_connect("f.txt", "127.0.0.1", -1), exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
@@ -364,19 +386,19 @@ BAD_INPUT_CASES = [
     # The host is the text after the first "@", a name no resolver accepts; the server hears nothing.
     Case("bad input: user information with several @", ["http://user@pass@127.0.0.1:{port}/f.txt"],
          could_not_connect("f.txt", "pass@127.0.0.1", "{port}"), exit=2, files={"f.txt": b""}, request=b""),
-    # Windows reads these names as devices: from the URL they are never opened, as argument 2 they are
-    # the user's choice (NUL discards the body).
-    Case("bad input: a URL ending in /nul writes no device", ["{url}/d/nul"],
-         announced("nul") + STATUS + PROGRESS_10 + closing(10, "nul") + "Fatal: could not write nul\r\n",
-         exit=2, script=response(TEN, 10), wine_only=True),
-    Case("bad input: a URL ending in /NUL.bin writes no device", ["{url}/NUL.bin"],
-         announced("NUL.bin") + STATUS + PROGRESS_10 + closing(10, "NUL.bin") + "Fatal: could not write NUL.bin\r\n",
-         exit=2, script=response(TEN, 10), wine_only=True),
+    # Windows reads these names as devices: from the URL they are refused before connecting, as
+    # argument 2 they are the user's choice (NUL discards the body).
+    Case("bad input: a URL ending in /nul is refused before connecting", ["{url}/d/nul"],
+         announced("nul") + cannot_save("nul", "the system reads that name as a device", True),
+         exit=2, server="refused", wine_only=True),
+    Case("bad input: a URL ending in /NUL.bin is refused before connecting", ["{url}/NUL.bin"],
+         announced("NUL.bin") + cannot_save("NUL.bin", "the system reads that name as a device", True),
+         exit=2, server="refused", wine_only=True),
     Case("bad input: nul as argument 2 discards the body", ["{url}/f.txt", "nul"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "nul"), script=response(TEN, 10), wine_only=True),
-    Case("bad input: argument 2 in a missing folder", ["{url}/f.txt", "missing/f.txt"],
-         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "missing/f.txt")
-         + "Fatal: could not write missing/f.txt\r\n", exit=2, script=response(TEN, 10)),
+    Case("bad input: argument 2 in a missing folder is refused before connecting", ["{url}/f.txt", "missing/f.txt"],
+         announced("f.txt") + cannot_save("missing/f.txt", "the folder missing/ does not exist", False),
+         exit=2, server="refused"),
     # Under wine a closed descriptor still gives a handle, whose writes fail (ERROR_INVALID_HANDLE).
     Case("bad input: standard output closed", ["{url}/f.txt"], "", stderr=io_error(105), stderr_wine=io_error(6),
          exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="closed"),

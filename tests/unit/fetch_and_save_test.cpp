@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/fetch_and_save.h"
+#include "app/name_check.h"
 #include "platform/files.h"
 #include "tests/platform/code_page.h"
 #include "tests/unit/net_support.h"
@@ -153,6 +154,64 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SaveAndReportTest, testing::ValuesIn(kCases));
+
+// The check before the transfer, in a folder that holds a folder sub and a file file.txt: it refuses
+// what can never be saved and lets everything else pass, changing nothing.
+TEST(LocalNameCheck, RefusesOnlyWhatCanNeverBeSaved) {
+  const std::string hint = "; a second argument gives another name";
+  const bool windows = PLIV_REFUSED_NAME_CHARACTERS;
+  const bool devices = PLIV_DEVICE_NAMES;
+  struct Row {
+    std::string name;
+    bool fromUrl;
+    std::string refusal;  // the whole line; empty: the save may go ahead
+  } rows[] = {
+      {"", true, "Fatal: cannot save: the URL ends in no file name; a second argument gives one"},
+      {".", true, "Fatal: cannot save as .: it names a folder, not a file" + hint},
+      {"..", false, "Fatal: cannot save as ..: it names a folder, not a file"},
+      {"sub/", false, "Fatal: cannot save as sub/: it names a folder, not a file"},
+      {"sub", true, "Fatal: cannot save as sub: it is a folder" + hint},
+      {"sub", false, "Fatal: cannot save as sub: it is a folder"},
+      {"missing/f.bin", false, "Fatal: cannot save as missing/f.bin: the folder missing/ does not exist"},
+      {"file.txt/f.bin", false, "Fatal: cannot save as file.txt/f.bin: file.txt/ is not a folder"},
+      {std::string(300, 'a'), true,
+       "Fatal: cannot save as " + std::string(300, 'a') + ": the name is longer than the file system allows" +
+           hint},
+      {"sub/" + std::string(300, 'b'), false,
+       "Fatal: cannot save as sub/" + std::string(300, 'b') +
+           ": the name is longer than the file system allows"},
+      {"get?id=7", true,
+       windows ? "Fatal: cannot save as get?id=7: a file name may not hold the character \"?\"" + hint : ""},
+      {"sub/a*b", false,
+       windows ? "Fatal: cannot save as sub/a*b: a file name may not hold the character \"*\"" : ""},
+      {"a\x01z", true,
+       windows ? "Fatal: cannot save as a\x01z: control characters are not allowed in a file name" + hint
+               : ""},
+      {"NUL.bin", true,
+       devices ? "Fatal: cannot save as NUL.bin: the system reads that name as a device" + hint : ""},
+      {"nul", false, ""},
+      {"missing/nul", false,
+       devices ? "" : "Fatal: cannot save as missing/nul: the folder missing/ does not exist"},
+      {"file.txt", true, ""},
+      {"sub/new.bin", false, ""},
+      {"new.bin", true, ""},
+  };
+  const fs::path dir = fs::temp_directory_path() / "pliv-name-check";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  WriteFile(dir / "file.txt", kOld);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir);
+  for (const Row& row : rows) EXPECT_EQ(RefusalOfLocalName(row.name, row.fromUrl), row.refusal) << row.name;
+  fs::current_path(before);
+  // Nothing was created, and the file that was opened for the check holds what it held.
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++entries;
+  EXPECT_EQ(entries, 2u);
+  EXPECT_TRUE(fs::is_empty(dir / "sub"));
+  EXPECT_EQ(ReadFile(dir / "file.txt"), kOld);
+  fs::remove_all(dir);
+}
 
 // The names Windows reads as devices, which a name from the URL must never open (opening COM1
 // would reach a real port); elsewhere they are ordinary names.
