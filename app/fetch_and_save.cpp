@@ -74,7 +74,9 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
     if (!result.Location.empty()) answered += " (moved to " + result.Location + ")";
     keptLine = "The existing file " + name + " was kept; the server's answer was not saved";
   }
-  const std::string notWritten = "Fatal: could not write " + name;
+  // The system's reason joins this line once the save has failed: the room for it is taken now.
+  std::string notWritten = "Fatal: could not write " + name;
+  notWritten.reserve(notWritten.size() + 2 + platform::kReasonSize);
 
   bool kept = false;
   const bool saved = SaveContent(name, nameFromUrl, result, kept);
@@ -82,7 +84,13 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
   if (!incomplete.empty()) WriteLine(incomplete);
   if (!answered.empty()) WriteLine(answered);
   if (kept) WriteLine(keptLine);
-  if (!saved) WriteLine(notWritten);
+  if (!saved) {
+    char reason[platform::kReasonSize];
+    platform::FileErrorReason(reason);
+    notWritten += ": ";
+    notWritten += reason;  // within the room reserved above: no memory is taken
+    WriteLine(notWritten);
+  }
 
   const bool complete = result.Outcome == TransferOutcome::Complete && !IsErrorResponse(result);
   return complete && saved ? 0 : kExitNotDownloaded;
