@@ -5,6 +5,7 @@
 
 #include "app/arguments.h"
 #include "app/format.h"
+#include "app/name_check.h"
 #include "app/output.h"
 #include "app/overwrite_file.h"
 #include "platform/files.h"
@@ -73,7 +74,9 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
     if (!result.Location.empty()) answered += " (moved to " + result.Location + ")";
     keptLine = "The existing file " + name + " was kept; the server's answer was not saved";
   }
-  const std::string notWritten = "Fatal: could not write " + name;
+  // The system's reason joins this line once the save has failed: the room for it is taken now.
+  std::string notWritten = "Fatal: could not write " + name;
+  notWritten.reserve(notWritten.size() + 2 + platform::kReasonSize);
 
   bool kept = false;
   const bool saved = SaveContent(name, nameFromUrl, result, kept);
@@ -81,16 +84,29 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
   if (!incomplete.empty()) WriteLine(incomplete);
   if (!answered.empty()) WriteLine(answered);
   if (kept) WriteLine(keptLine);
-  if (!saved) WriteLine(notWritten);
+  if (!saved) {
+    char reason[platform::kReasonSize];
+    platform::FileErrorReason(reason);
+    notWritten += ": ";
+    notWritten += reason;  // within the room reserved above: no memory is taken
+    WriteLine(notWritten);
+  }
 
   const bool complete = result.Outcome == TransferOutcome::Complete && !IsErrorResponse(result);
   return complete && saved ? 0 : kExitNotDownloaded;
 }
 
 int FetchAndSave(const DownloadRequest& request) {
-  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
   const std::string given = ArgumentText(2);
   // Argument 2 is the user's own choice, a device included; only a name from the URL is guarded.
-  return given.empty() ? SaveAndReport(result, request.LocalFileName, true)
-                       : SaveAndReport(result, given, false);
+  const bool fromUrl = given.empty();
+  const std::string& name = fromUrl ? request.LocalFileName : given;
+  // A name that can never be saved ends the run before the transfer: the body would only be lost.
+  const std::string refusal = RefusalOfLocalName(name, fromUrl);
+  if (!refusal.empty()) {
+    WriteLine(refusal);
+    return kExitNotDownloaded;
+  }
+  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
+  return SaveAndReport(result, name, fromUrl);
 }

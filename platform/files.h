@@ -1,10 +1,11 @@
 // Files: the one output file of a run, opened, measured, positioned, written, cut and closed with
-// each step's outcome.
+// each step's outcome; and what the system can tell about a name before anything is created.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -12,7 +13,9 @@ using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
 // Opens name for writing, creating it when missing and keeping what it holds when it exists;
-// others may read it meanwhile. kNoFile when it cannot be opened.
+// others may read it meanwhile. A file on disk is held for this writer alone until it is closed
+// (Windows: its sharing; POSIX: flock), so a file that another writer holds is not opened.
+// kNoFile when it cannot be opened.
 FileHandle OpenForWriting(const std::string& name);
 // Opens name as OpenForWriting does, but only as a file on disk: a name that the system reads as
 // a device is never opened, and a handle that turns out not to be a disk file is closed unwritten;
@@ -22,7 +25,7 @@ FileHandle OpenDiskFileForWriting(const std::string& name);
 // AUX, NUL, COM0 to COM9 and LPT0 to LPT9 (also with the superscript digits one, two and three),
 // CONIN$ and CONOUT$, in any case, with or without an extension and with trailing dots or
 // blanks; POSIX for no name.
-bool IsDeviceName(const std::string& name);
+bool IsDeviceName(std::string_view name);
 // Whether the open file is a file on disk (on POSIX a regular file), not a device or a pipe.
 bool IsDiskFile(FileHandle file);
 // The length of the file in bytes; 0 for a device or a pipe, which have no length. False when it
@@ -38,5 +41,46 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size);
 bool CutFileHere(FileHandle file);
 // Closes the file; false when the system reports that the close failed.
 bool CloseFile(FileHandle file);
+
+// A path cut after its last separator: its folder is everything up to folderEnd (none for a name
+// in the current folder), its last name what follows lastStart. Separators are "/" on POSIX; "\"
+// and "/" on Windows, where a ":" (of a drive or a stream) also ends what counts as the last name,
+// and a double-byte character is never split. refused is the first character of the last name that
+// the system refuses in any file name, or 0: Windows refuses < > " | ? * and the control characters
+// 1 to 31 (":" separates); POSIX none (a last name holds no "/").
+struct PathParts {
+  std::size_t folderEnd;
+  std::size_t lastStart;
+  char refused;
+};
+PathParts SplitPath(std::string_view path);
+
+// What a path names now, links followed. Missing when it, or a folder on its way, does not exist;
+// Unknown when the system does not tell (no permission to look, a name it cannot take).
+enum class PathKind { Missing, Folder, File, Other, Unknown };
+PathKind KindOfPath(const std::string& path);
+
+// Whether last, as a name in folder (empty: the current folder), is longer than that folder's file
+// system allows: pathconf(_PC_NAME_MAX) bytes on POSIX; on Windows the volume's maximum component
+// length, or 255, in UTF-16 units. False when the system does not tell.
+bool IsNameTooLong(const std::string& folder, std::string_view last);
+
+// Opens the existing file name for writing as the save will, without creating or emptying it, and
+// closes it again; false when the system refuses or another writer holds it. Nothing about the
+// file changes.
+bool CanOpenExistingForWriting(const std::string& name);
+
+// Whether the system would store a file of name (a name in the current folder) under another
+// name, and that one (empty when nothing would be left of it). Windows drops the dots and blanks at
+// the end of a name, and opens an existing file by its short (8.3) name; POSIX never.
+bool IsStoredUnderOtherName(const std::string& name, std::string& stored);
+
+// Room for a reason's text, its ending zero included.
+inline constexpr std::size_t kReasonSize = 256;
+// The system's reason why the first file operation above failed since the last open or check
+// began (OpenForWriting, OpenDiskFileForWriting, CanOpenExistingForWriting), in a few plain words on
+// one line. Written into text without taking memory: it comes after the file was touched, where
+// running out of memory must not be reported instead.
+void FileErrorReason(char (&text)[kReasonSize]);
 
 }  // namespace platform

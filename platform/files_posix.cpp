@@ -1,28 +1,73 @@
 // The output file on POSIX: a file descriptor.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/files.h"
 
 namespace platform {
+namespace {
+
+// Not an errno value: another writer holds the file.
+constexpr int kHeldByAnother = -1;
+// The errno of the first failed operation since the open or the check began; 0 for none.
+int firstError = 0;
+
+bool Failed() {
+  if (firstError == 0) firstError = errno != 0 ? errno : EIO;
+  return false;
+}
+
+// Whether another process holds a lock on the open file that excludes one of this kind. Only
+// EWOULDBLOCK says so: a file system without locks (ENOLCK, EINVAL) is written as before.
+bool HeldByAnother(int fd, int operation) {
+  int result;
+  do {
+    result = ::flock(fd, operation | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result != 0 && errno == EWOULDBLOCK;
+}
+
+// The text of a reason, whichever strerror_r the C library has: GNU's returns it, XSI's fills buffer.
+[[maybe_unused]] const char* ErrorText(const char* text, const char*) {
+  return text;
+}
+[[maybe_unused]] const char* ErrorText(int result, const char* buffer) {
+  return result == 0 ? buffer : "unknown error";
+}
+
+}  // namespace
 
 FileHandle OpenForWriting(const std::string& name) {
+  firstError = 0;
   // Mode 0666 under the user's umask, as for any file a program creates.
   int fd;
   do {
     fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   } while (fd < 0 && errno == EINTR);
-  return fd < 0 ? kNoFile : fd;
+  if (fd < 0) {
+    Failed();
+    return kNoFile;
+  }
+  // One writer at a time, as the sharing of the Windows open gives: two runs over one file would
+  // leave a mixture of both. The lock stays until the close. A pipe or a device is not locked.
+  if (IsDiskFile(fd) && HeldByAnother(fd, LOCK_EX)) {
+    ::close(fd);
+    firstError = kHeldByAnother;
+    return kNoFile;
+  }
+  return fd;
 }
 
 FileHandle OpenDiskFileForWriting(const std::string& name) {
   return OpenForWriting(name);
 }
 
-bool IsDeviceName(const std::string&) {
+bool IsDeviceName(std::string_view) {
   return false;
 }
 
@@ -33,14 +78,14 @@ bool IsDiskFile(FileHandle file) {
 
 bool FileLength(FileHandle file, std::int64_t& length) {
   struct stat st;
-  if (::fstat(static_cast<int>(file), &st) != 0) return false;
+  if (::fstat(static_cast<int>(file), &st) != 0) return Failed();
   // Only a regular file's st_size is the length of what it holds.
   length = S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
   return true;
 }
 
 bool SetFilePosition(FileHandle file, std::int64_t position) {
-  return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == position;
+  return ::lseek(static_cast<int>(file), static_cast<off_t>(position), SEEK_SET) == position || Failed();
 }
 
 bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
@@ -52,9 +97,12 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
     ssize_t n = ::write(static_cast<int>(file), data, size < kPiece ? size : kPiece);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return Failed();
     }
-    if (n == 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return Failed();
+    }
     data += n;
     size -= static_cast<std::size_t>(n);
   }
@@ -64,17 +112,71 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
 bool CutFileHere(FileHandle file) {
   const int fd = static_cast<int>(file);
   struct stat st;
-  if (::fstat(fd, &st) != 0) return false;
+  if (::fstat(fd, &st) != 0) return Failed();
   // Devices and pipes (a name such as /dev/null) have no length to cut: no old tail stays there.
   if (!S_ISREG(st.st_mode)) return true;
   const off_t position = ::lseek(fd, 0, SEEK_CUR);
-  return position >= 0 && ::ftruncate(fd, position) == 0;
+  return (position >= 0 && ::ftruncate(fd, position) == 0) || Failed();
 }
 
 bool CloseFile(FileHandle file) {
   // A failed close can mean data never reached the disk (NFS, quota); EINTR leaves the descriptor
   // closed on Linux, so it is not retried.
-  return ::close(static_cast<int>(file)) == 0;
+  return ::close(static_cast<int>(file)) == 0 || Failed();
+}
+
+PathParts SplitPath(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t end = slash == std::string_view::npos ? 0 : slash + 1;
+  return {end, end, 0};
+}
+
+PathKind KindOfPath(const std::string& path) {
+  // Without the slashes behind a folder's name, so that a file there reads as a file, not as missing.
+  std::string asked = path;
+  while (asked.size() > 1 && asked.back() == '/') asked.pop_back();
+  struct stat st;
+  if (::stat(asked.c_str(), &st) != 0)
+    return errno == ENOENT || errno == ENOTDIR ? PathKind::Missing : PathKind::Unknown;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  return S_ISREG(st.st_mode) ? PathKind::File : PathKind::Other;
+}
+
+bool IsNameTooLong(const std::string& folder, std::string_view last) {
+  // -1: no limit, or none the system can tell.
+  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 && last.size() > static_cast<unsigned long>(limit);
+}
+
+bool CanOpenExistingForWriting(const std::string& name) {
+  // No O_CREAT and no O_TRUNC: the file stays as it is. O_NONBLOCK and O_NOCTTY in case it has
+  // become a pipe or a terminal since it was looked at: the open must neither wait nor take it over.
+  firstError = 0;
+  int fd;
+  do {
+    fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return Failed();
+  // A shared lock finds a writer's exclusive one without keeping another check, or the writer
+  // that comes next, out for longer than this moment.
+  const bool held = IsDiskFile(fd) && HeldByAnother(fd, LOCK_SH);
+  ::close(fd);
+  if (held) firstError = kHeldByAnother;
+  return !held;
+}
+
+bool IsStoredUnderOtherName(const std::string&, std::string&) {
+  return false;
+}
+
+void FileErrorReason(char (&text)[kReasonSize]) {
+  const char* reason = "another program is writing the file";
+  if (firstError != kHeldByAnother) reason = ErrorText(::strerror_r(firstError, text, sizeof text), text);
+  // strerror_r may have written its text into text itself.
+  if (reason != text) {
+    std::strncpy(text, reason, sizeof text - 1);
+    text[sizeof text - 1] = '\0';
+  }
 }
 
 }  // namespace platform

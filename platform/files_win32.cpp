@@ -1,5 +1,6 @@
 // The output file on Windows: a file handle.
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,16 @@ bool SameLetters(std::wstring_view text, std::wstring_view upper) {
   return true;
 }
 
+// Not a system error code (the bit of codes that applications define): the name is no file on disk.
+constexpr DWORD kNotDiskFile = 0x20000001;
+// The system error of the first failed operation since the open or the check began; 0 for none.
+DWORD firstError = 0;
+
+bool Failed() {
+  if (firstError == 0) firstError = GetLastError() != 0 ? GetLastError() : ERROR_GEN_FAILURE;
+  return false;
+}
+
 // The digits Windows accepts behind COM and LPT: 0 to 9 and the superscripts one, two, three.
 bool IsPortDigit(wchar_t c) {
   return (c >= L'0' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
@@ -29,24 +40,30 @@ bool IsPortDigit(wchar_t c) {
 }  // namespace
 
 FileHandle OpenForWriting(const std::string& name) {
+  firstError = 0;
   HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return kNoFile;
+  if (handle == INVALID_HANDLE_VALUE) {
+    Failed();
+    return kNoFile;
+  }
   return reinterpret_cast<FileHandle>(handle);
 }
 
 FileHandle OpenDiskFileForWriting(const std::string& name) {
+  firstError = kNotDiskFile;
   if (IsDeviceName(name)) return kNoFile;
   const FileHandle file = OpenForWriting(name);
   // Whatever the name rule misses: a device or pipe gets no byte.
   if (file != kNoFile && GetFileType(ToHandle(file)) != FILE_TYPE_DISK) {
     CloseHandle(ToHandle(file));
+    firstError = kNotDiskFile;
     return kNoFile;
   }
   return file;
 }
 
-bool IsDeviceName(const std::string& name) {
+bool IsDeviceName(std::string_view name) {
   // Windows judges the name in UTF-16, where the superscript digits are the same characters in
   // every ANSI code page that has them.
   const int length = MultiByteToWideChar(CP_ACP, 0, name.data(), static_cast<int>(name.size()), nullptr, 0);
@@ -75,7 +92,7 @@ bool FileLength(FileHandle file, std::int64_t& length) {
     return true;
   }
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(ToHandle(file), &size)) return false;
+  if (!GetFileSizeEx(ToHandle(file), &size)) return Failed();
   length = size.QuadPart;
   return true;
 }
@@ -83,7 +100,7 @@ bool FileLength(FileHandle file, std::int64_t& length) {
 bool SetFilePosition(FileHandle file, std::int64_t position) {
   LARGE_INTEGER distance;
   distance.QuadPart = position;
-  return SetFilePointerEx(ToHandle(file), distance, nullptr, FILE_BEGIN) != 0;
+  return SetFilePointerEx(ToHandle(file), distance, nullptr, FILE_BEGIN) != 0 || Failed();
 }
 
 bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
@@ -91,7 +108,11 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
   while (size > 0) {
     const DWORD chunk = size > 0x7FFFFFFFu ? 0x7FFFFFFFu : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(ToHandle(file), data, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(ToHandle(file), data, chunk, &written, nullptr)) return Failed();
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return Failed();
+    }
     data += written;
     size -= written;
   }
@@ -101,11 +122,126 @@ bool WriteToFile(FileHandle file, const char* data, std::size_t size) {
 bool CutFileHere(FileHandle file) {
   if (SetEndOfFile(ToHandle(file))) return true;
   // Character devices (NUL, CON) have no end to set; nothing of an old content can remain there.
-  return GetFileType(ToHandle(file)) != FILE_TYPE_DISK;
+  return GetFileType(ToHandle(file)) != FILE_TYPE_DISK || Failed();
 }
 
 bool CloseFile(FileHandle file) {
-  return CloseHandle(ToHandle(file)) != 0;
+  return CloseHandle(ToHandle(file)) != 0 || Failed();
+}
+
+PathParts SplitPath(std::string_view path) {
+  // Whole characters: the second byte of a double-byte character may be the byte of "\" or "|".
+  // Every refused character is ASCII, which no other character of a code page holds.
+  const char* const begin = path.data();
+  const char* const end = begin + path.size();
+  PathParts parts{0, 0, 0};
+  for (const char* p = begin; p < end;) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == '\\' || c == '/' || c == ':') {
+      if (c != ':') parts.folderEnd = static_cast<std::size_t>(p + 1 - begin);
+      parts.lastStart = static_cast<std::size_t>(p + 1 - begin);
+      parts.refused = 0;
+    } else if (parts.refused == 0 &&
+               ((c >= 1 && c < 32) || (c != 0 && std::strchr("<>\"|?*", c) != nullptr))) {
+      parts.refused = static_cast<char>(c);
+    }
+    const char* next = CharNextA(p);
+    p = next > p ? next : p + 1;
+  }
+  return parts;
+}
+
+PathKind KindOfPath(const std::string& path) {
+  // Shares, devices and pipes behind "\\" are not judged, nor paths longer than the ANSI file
+  // functions take: the save reports what it meets.
+  char asked[MAX_PATH];
+  const std::size_t size = path.size();
+  if (size >= sizeof asked ||
+      (size > 1 && (path[0] == '\\' || path[0] == '/') && (path[1] == '\\' || path[1] == '/')))
+    return PathKind::Unknown;
+  std::memcpy(asked, path.c_str(), size + 1);
+  // A folder is asked for without the separator it ends in (a whole character, not the second
+  // byte of a double-byte one), except where that is what makes it a root: "\" and "C:\".
+  if (size > 1 && SplitPath(std::string_view(asked, size)).folderEnd == size && asked[size - 2] != ':')
+    asked[size - 1] = '\0';
+  const DWORD attributes = GetFileAttributesA(asked);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing
+                                                                          : PathKind::Unknown;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
+  return attributes & FILE_ATTRIBUTE_DEVICE ? PathKind::Other : PathKind::File;
+}
+
+bool IsNameTooLong(const std::string& folder, std::string_view last) {
+  const int units = MultiByteToWideChar(CP_ACP, 0, last.data(), static_cast<int>(last.size()), nullptr, 0);
+  // The folder's volume says how long a name may be; 255 where it does not (and on every usual file
+  // system). Asked through a handle of the folder, which reads nothing of it: the volume's label
+  // and serial number are not needed.
+  DWORD limit = 255;
+  const HANDLE handle = CreateFileA(folder.empty() ? "." : folder.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    DWORD component = 0;
+    if (GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, &component, nullptr, nullptr, 0) &&
+        component > 0)
+      limit = component;
+    CloseHandle(handle);
+  }
+  return units > 0 && static_cast<DWORD>(units) > limit;
+}
+
+bool CanOpenExistingForWriting(const std::string& name) {
+  // OPEN_EXISTING: nothing is created or emptied. The access and the sharing are the save's own,
+  // so a file that another program holds open for writing is refused here as it would be there.
+  firstError = 0;
+  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Failed();
+  CloseHandle(handle);
+  return true;
+}
+
+bool IsStoredUnderOtherName(const std::string& name, std::string& stored) {
+  // A dot or a blank is never the second byte of a double-byte character.
+  std::size_t length = name.size();
+  while (length > 0 && (name[length - 1] == '.' || name[length - 1] == ' ')) --length;
+  const char* text = name.data();
+  char path[MAX_PATH + 1];
+  if (length == name.size()) {
+    // An existing file answers to its short name too: its long name is the one it is stored under.
+    // Letter case does not make another file.
+    const DWORD got = GetLongPathNameA(name.c_str(), path, sizeof path);
+    if (got == 0 || got >= sizeof path) return false;
+    const std::size_t start = SplitPath(std::string_view(path, got)).lastStart;
+    text = path + start;
+    length = got - start;
+    if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, text, static_cast<int>(length), name.data(),
+                       static_cast<int>(name.size())) == CSTR_EQUAL)
+      return false;
+  }
+  stored.assign(text, length);
+  return true;
+}
+
+void FileErrorReason(char (&text)[kReasonSize]) {
+  // The system's message, in the ANSI code page like every text of the program, made one line: its
+  // line ends and any other control bytes become blanks, and the blanks at its end go.
+  DWORD length = firstError == kNotDiskFile
+                     ? 0
+                     : FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                      firstError, 0, text, sizeof text, nullptr);
+  if (length >= sizeof text) length = 0;
+  for (DWORD i = 0; i < length; ++i)
+    if (static_cast<unsigned char>(text[i]) < 32) text[i] = ' ';
+  while (length > 0 && text[length - 1] == ' ') --length;
+  text[length] = '\0';
+  if (firstError == kNotDiskFile) std::strcpy(text, "the name is a device, not a file on disk");
+  // No message for the code: its number.
+  else if (length == 0)
+    wsprintfA(text, "system error %lu", firstError);
 }
 
 }  // namespace platform

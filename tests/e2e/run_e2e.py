@@ -110,6 +110,23 @@ class Case:
     disk: str = None  # the case's folder is a tmpfs of this size ("2m"); skipped where it cannot be mounted
     large: bool = False  # a body of hundreds of MiB: only with --large
     timeout: int = None  # seconds the run may take, when more than RUN_TIMEOUT
+    lock: str = None  # a helper process holds an exclusive flock on this file of the folder during the run
+    lock_on_request: bool = False  # the helper takes it only once the request has arrived
+
+
+# The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
+REASONS = {"{no space}": ("No space left on device", "Disk full.")}
+
+# Holds an exclusive flock on the file named by argument 1 until its standard input closes.
+LOCK_HELPER = ("import fcntl, sys\nf = open(sys.argv[1], 'r+b')\nfcntl.flock(f, fcntl.LOCK_EX)\n"
+               "print('held', flush=True)\nsys.stdin.read()\n")
+
+
+def hold_lock(path):
+    helper = subprocess.Popen([sys.executable, "-c", LOCK_HELPER, path], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    if helper.stdout.readline() != b"held\n":
+        raise RuntimeError("the lock helper could not lock " + path)
+    return helper
 
 
 def response(body, length=None):
@@ -143,6 +160,12 @@ def pattern(count):
 
 
 TEN = "0123456789"
+NO_NAME = "Fatal: cannot save: the URL ends in no file name; a second argument gives one\r\n"
+
+
+def cannot_save(name, why, from_url):
+    return "Fatal: cannot save as %s: %s%s\r\n" % (name, why, "; a second argument gives another name" if from_url else "")
+
 KEPT = "The existing file %s was kept; the incomplete download was not saved\r\n"
 OLD = b"an older and much longer file that was there before the run\r\n" * 4
 KEPT_ANSWER = "The existing file %s was kept; the server's answer was not saved\r\n"
@@ -229,14 +252,45 @@ SCRIPTED_CASES = [
                  "reset"]),
     Case("a full disk as argument 2 cannot be written", ["{url}/f.txt", "/dev/full"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "/dev/full")
-         + "Fatal: could not write /dev/full\r\n",
+         + "Fatal: could not write /dev/full: {no space}\r\n",
          exit=2, script=response(TEN, 10)),
-    Case("an empty derived name cannot be written", ["{url}/dir/"],
-         announced("") + STATUS + PROGRESS_10 + closing(10, "") + "Fatal: could not write \r\n",
-         exit=2, script=response(TEN, 10)),
-    Case("a folder as argument 2 cannot be written", ["{url}/f.txt", "sub"],
-         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "sub") + "Fatal: could not write sub\r\n",
-         exit=2, before={"sub/": b""}, files={"sub/": b""}, script=response(TEN, 10)),
+    # A name that can never be saved ends the run after the announcement: nothing listens, so a
+    # connection would show as "Connecting ...".
+    Case("a URL ending in / is refused before connecting", ["{url}/dir/"],
+         announced("") + NO_NAME, exit=2, server="refused"),
+    Case("a folder as argument 2 is refused before connecting", ["{url}/f.txt", "sub"],
+         announced("f.txt") + "Fatal: cannot save as sub: it is a folder\r\n",
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused"),
+    Case("a name from the URL that is a folder is refused before connecting", ["{url}/sub"],
+         announced("sub") + cannot_save("sub", "it is a folder", True),
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused"),
+    Case("a last segment of 300 bytes is refused before connecting", ["{url}/d/" + "n" * 300],
+         announced("n" * 300) + cannot_save("n" * 300, "the name is longer than the file system allows", True),
+         exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched}, server="refused"),
+    # Windows refuses "?" in a file name, POSIX keeps it; argument 2 is the way out.
+    Case("a query in the URL is refused before connecting", ["{url}/get?id=7"],
+         announced("get?id=7") + cannot_save("get?id=7", 'a file name may not hold the character "?"', True),
+         exit=2, server="refused", wine_only=True),
+    # Windows drops a dot or a blank at the end of a name and opens a file by its short name: from
+    # the URL such a name would land in another file than the closing line names.
+    Case("a name from the URL ending in a dot is refused before connecting", ["{url}/file.txt."],
+         announced("file.txt.") + cannot_save("file.txt.", "the system would store it as file.txt", True),
+         exit=2, before={"file.txt": OLD}, files={"file.txt": Untouched}, server="refused", wine_only=True),
+    Case("a name from the URL ending in a blank is refused before connecting", ["{url}/sp.txt "],
+         announced("sp.txt ") + cannot_save("sp.txt ", "the system would store it as sp.txt", True),
+         exit=2, before={"sp.txt": OLD}, files={"sp.txt": Untouched}, server="refused", wine_only=True),
+    # wine's short name for this long one
+    Case("an existing file's short name from the URL is refused before connecting", ["{url}/IMPO~ZG0.TXT"],
+         announced("IMPO~ZG0.TXT")
+         + cannot_save("IMPO~ZG0.TXT", "the system would store it as Important Document.txt", True),
+         exit=2, before={"Important Document.txt": OLD}, files={"Important Document.txt": Untouched},
+         server="refused", wine_only=True),
+    Case("a query in the URL with argument 2 out.bin downloads", ["{url}/get?id=7", "out.bin"],
+         announced("get?id=7") + STATUS + PROGRESS_10 + closing(10, "out.bin"),
+         files={"out.bin": TEN.encode()}, script=response(TEN, 10), request=REQUEST % b"/get?id=7"),
+    Case("a query in the URL is an ordinary name on POSIX", ["{url}/get?id=7"],
+         announced("get?id=7") + STATUS + PROGRESS_10 + closing(10, "get?id=7"),
+         files={"get?id=7": TEN.encode()}, script=response(TEN, 10), posix_only=True),
     Case("redirected status text reaches the pipe as the buffer fills", ["{url}/slow.bin"],
          announced("slow.bin") + STATUS + "{any}Downloading 6000 of UnKnown Size" + closing(6000, "slow.bin"),
          files={"slow.bin": pattern(6000)}, early_output=True,
@@ -348,13 +402,12 @@ BAD_INPUT_CASES = [
          announced("c\x01\x07\x1b[0m\x7f\tz.bin") + STATUS + PROGRESS_10 + closing(10, "c\x01\x07\x1b[0m\x7f\tz.bin"),
          files={"c\x01\x07\x1b[0m\x7f\tz.bin": TEN.encode()}, script=response(TEN, 10),
          request=REQUEST % b"/c%01%07%1B[0m%7F%09z.bin", posix_only=True),
-    Case("bad input: a 64 KiB URL, its name too long to write", ["{url}/" + LONG_NAME],
-         announced(LONG_NAME) + STATUS + PROGRESS_10 + closing(10, LONG_NAME)
-         + "Fatal: could not write " + LONG_NAME + "\r\n",
-         exit=2, script=response(TEN, 10), request=REQUEST % ("/" + LONG_NAME).encode(), posix_only=True),
-    Case("bad input: only ://", ["://"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+    Case("bad input: a 64 KiB URL, its name too long to write, is refused before connecting", ["{url}/" + LONG_NAME],
+         announced(LONG_NAME) + cannot_save(LONG_NAME, "the name is longer than the file system allows", True),
+         exit=2, script=response(TEN, 10), request=b"", posix_only=True),
+    Case("bad input: only ://", ["://"], "{banner}Downloading  from  on port 80\r\n" + NO_NAME,
          exit=2, server="refused"),
-    Case("bad input: only :", [":"], could_not_connect("", "", 80) + "Fatal: could not write \r\n",
+    Case("bad input: only :", [":"], "{banner}Downloading  from  on port 80\r\n" + NO_NAME,
          exit=2, server="refused"),
     Case("bad input: port -1 (65535 on the wire)", ["http://127.0.0.1:-1/f.txt"],
          could_not_connect("f.txt", "127.0.0.1", -1), exit=2, before={"f.txt": OLD}, files={"f.txt": Untouched},
@@ -365,19 +418,19 @@ BAD_INPUT_CASES = [
     # The host is the text after the first "@", a name no resolver accepts; the server hears nothing.
     Case("bad input: user information with several @", ["http://user@pass@127.0.0.1:{port}/f.txt"],
          could_not_connect("f.txt", "pass@127.0.0.1", "{port}"), exit=2, files={"f.txt": b""}, request=b""),
-    # Windows reads these names as devices: from the URL they are never opened, as argument 2 they are
-    # the user's choice (NUL discards the body).
-    Case("bad input: a URL ending in /nul writes no device", ["{url}/d/nul"],
-         announced("nul") + STATUS + PROGRESS_10 + closing(10, "nul") + "Fatal: could not write nul\r\n",
-         exit=2, script=response(TEN, 10), wine_only=True),
-    Case("bad input: a URL ending in /NUL.bin writes no device", ["{url}/NUL.bin"],
-         announced("NUL.bin") + STATUS + PROGRESS_10 + closing(10, "NUL.bin") + "Fatal: could not write NUL.bin\r\n",
-         exit=2, script=response(TEN, 10), wine_only=True),
+    # Windows reads these names as devices: from the URL they are refused before connecting, as
+    # argument 2 they are the user's choice (NUL discards the body).
+    Case("bad input: a URL ending in /nul is refused before connecting", ["{url}/d/nul"],
+         announced("nul") + cannot_save("nul", "the system reads that name as a device", True),
+         exit=2, server="refused", wine_only=True),
+    Case("bad input: a URL ending in /NUL.bin is refused before connecting", ["{url}/NUL.bin"],
+         announced("NUL.bin") + cannot_save("NUL.bin", "the system reads that name as a device", True),
+         exit=2, server="refused", wine_only=True),
     Case("bad input: nul as argument 2 discards the body", ["{url}/f.txt", "nul"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "nul"), script=response(TEN, 10), wine_only=True),
-    Case("bad input: argument 2 in a missing folder", ["{url}/f.txt", "missing/f.txt"],
-         announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "missing/f.txt")
-         + "Fatal: could not write missing/f.txt\r\n", exit=2, script=response(TEN, 10)),
+    Case("bad input: argument 2 in a missing folder is refused before connecting", ["{url}/f.txt", "missing/f.txt"],
+         announced("f.txt") + cannot_save("missing/f.txt", "the folder missing/ does not exist", False),
+         exit=2, server="refused"),
     # Under wine a closed descriptor still gives a handle, whose writes fail (ERROR_INVALID_HANDLE).
     Case("bad input: standard output closed", ["{url}/f.txt"], "", stderr=io_error(105), stderr_wine=io_error(6),
          exit=1, before={"f.txt": OLD}, files={"f.txt": Untouched}, script=response(TEN, 10), stdout_to="closed"),
@@ -493,7 +546,7 @@ def full_disk(what, before, count, written):
         files["f.bin"] = pattern(count)
     return Case("full disk: " + what, ["{url}/f.bin"],
                 announced("f.bin") + STATUS + "{any}" + closing(count, "f.bin")
-                + ("" if written else "Fatal: could not write f.bin\r\n"),
+                + ("" if written else "Fatal: could not write f.bin: {no space}\r\n"),
                 exit=0 if written else 2, before=before, files=files, script=pattern_response(count), disk="2m")
 
 
@@ -504,11 +557,25 @@ DISK_CASES = [
     full_disk("500 KB over 100 KB on a nearly full disk leaves the old file intact",
               {"filler": sample(1800000), "f.bin": sample(100000)}, 500000, False),
     Case("full disk: 3 MB into no file leaves it empty", ["{url}/f.bin"],
-         announced("f.bin") + STATUS + "{any}" + closing(3000000, "f.bin") + "Fatal: could not write f.bin\r\n",
+         announced("f.bin") + STATUS + "{any}" + closing(3000000, "f.bin") + "Fatal: could not write f.bin: {no space}\r\n",
          exit=2, files={"f.bin": b""}, script=pattern_response(3000000), disk="2m"),
     full_disk("1.9 MB over 1.5 MB fits", {"f.bin": sample(1500000)}, 1900000, True),
     full_disk("600 KB over 1 MB on a full disk fits", {"f.bin": sample(1000000), "filler": sample(1090000)},
               600000, True),
+]
+
+# One writer at a time: a file that another program holds (flock, as a second run of Pliv holds it)
+# is neither written nor cut.
+LOCK_CASES = [
+    Case("lock: a file another writer holds is refused before connecting", ["{url}/m.bin"],
+         announced("m.bin") + cannot_save("m.bin", "the file cannot be opened for writing: another program is writing "
+                                          "the file", True),
+         exit=2, before={"m.bin": OLD}, files={"m.bin": Untouched}, server="refused", lock="m.bin", posix_only=True),
+    Case("lock: a save that meets a file another writer took meanwhile writes nothing", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + closing(10, "m.bin")
+         + "Fatal: could not write m.bin: another program is writing the file\r\n",
+         exit=2, before={"m.bin": OLD}, files={"m.bin": Untouched},
+         script=["pause 2000"] + response(TEN, 10), lock="m.bin", lock_on_request=True, posix_only=True),
 ]
 
 
@@ -727,16 +794,26 @@ class Runner:
             real = self.real_server(case.server)
             port = real.port
 
+        self.helper, self.locked_late = None, False
         try:
+            if case.lock and not case.lock_on_request:
+                self.helper = hold_lock(os.path.join(folder, case.lock))
             args = [a.replace("{url}", "http://127.0.0.1:%d" % port).replace("{port}", str(port)) for a in case.args]
             stdout, chunks, stderr, code, ended = self.run_pliv(args, folder, case, log)
             if "drain" in case.script:  # what the program sent until its end is logged when it closes
                 wait(scripted, 15)
         finally:
             stop(scripted)
+            if self.helper:
+                self.helper.stdin.close()
+                self.helper.wait()
 
         problems = []
+        if self.locked_late:
+            problems.append("the program ended before the helper held the lock: the case proves nothing")
         template = case.stdout
+        for placeholder, (native, windows) in REASONS.items():
+            template = template.replace(placeholder, windows if self.wine else native)
         if self.max_send and case.server == "script":  # blocks split anywhere: any progress lines first
             template = template.replace(STATUS, STATUS + "{any}")
         if case.interrupt is not None:
@@ -828,6 +905,15 @@ class Runner:
         if case.interrupt_on_write is not None:
             code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write),
                                            case.write_signals)
+        elif case.lock_on_request:
+            # The request has arrived, so the check before connecting is past; the server pauses
+            # before it answers, and the save then meets the lock.
+            deadline = time.monotonic() + RUN_TIMEOUT
+            while process.poll() is None and time.monotonic() < deadline and not os.path.getsize(log):
+                time.sleep(0.02)
+            self.helper = hold_lock(os.path.join(folder, case.lock))
+            self.locked_late = process.poll() is not None
+            code = wait(process, RUN_TIMEOUT)
         elif case.interrupt is None:
             code = wait(process, case.timeout or RUN_TIMEOUT)
         else:
@@ -936,7 +1022,7 @@ def main():
 
     with tempfile.TemporaryDirectory(prefix="pliv-e2e-") as root:
         runner = Runner(options.pliv, options.server, root, options.max_send)
-        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + WRITE_CASES + LOCALE_CASES
+        cases = (SCRIPTED_CASES + HOSTILE_CASES + BAD_INPUT_CASES + DISK_CASES + LOCK_CASES + WRITE_CASES + LOCALE_CASES
                  + real_server_cases("python") + real_server_cases("nginx") + LARGE_CASES)
         passed = failed = skipped = 0
         try:

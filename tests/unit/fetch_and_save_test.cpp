@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/fetch_and_save.h"
+#include "app/name_check.h"
 #include "platform/files.h"
 #include "tests/platform/code_page.h"
 #include "tests/unit/net_support.h"
@@ -36,13 +37,25 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
+// Whether text is expected with {reason} standing for one line of the system's own words.
+bool MatchesWithReason(const std::string& text, const std::string& expected) {
+  const auto at = expected.find("{reason}");
+  if (at == std::string::npos) return text == expected;
+  const std::string before = expected.substr(0, at), after = expected.substr(at + 8);
+  if (text.size() <= before.size() + after.size() || text.compare(0, before.size(), before) != 0 ||
+      text.compare(text.size() - after.size(), after.size(), after) != 0)
+    return false;
+  const std::string reason = text.substr(before.size(), text.size() - before.size() - after.size());
+  return reason.find_first_of("\r\n") == std::string::npos && reason.front() != ' ' && reason.back() != ' ';
+}
+
 enum class Target { File, Directory, EmptyName };
 
 struct SaveCase {
   const char* what;
   std::optional<std::string> before;  // the file before the run; none: missing
   HttpResult result;
-  std::string output;  // {name} stands for the name used
+  std::string output;  // {name} stands for the name used, {reason} for the system's reason
   int exitCode;
   std::optional<std::string> after;  // none: no regular file there afterwards
   Target target = Target::File;
@@ -85,10 +98,11 @@ const SaveCase kCases[] = {
     {"every declared byte, whatever came after", std::nullopt, Result(Outcome::Complete, "abc", 3),
      "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "abc"},
     {"a directory cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
-     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}\r\n", 2, std::nullopt,
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2, std::nullopt,
      Target::Directory},
     {"an empty name cannot be written", std::nullopt, Result(Outcome::Complete, "abc"),
-     "\r\n\t3 byte(s) downloaded -> \r\nFatal: could not write \r\n", 2, std::nullopt, Target::EmptyName},
+     "\r\n\t3 byte(s) downloaded -> \r\nFatal: could not write : {reason}\r\n", 2, std::nullopt,
+     Target::EmptyName},
     // The server's error response is its answer, not the file: it never replaces one.
     {"an error page into a new file is saved", std::nullopt,
      Result(Outcome::Complete, "page", -1, 404, "Not Found"),
@@ -117,7 +131,7 @@ const SaveCase kCases[] = {
      "\r\n\t3 byte(s) downloaded -> {name}\r\n", 0, "new"},
     {"incomplete and not written: both, transfer first", std::nullopt, Result(Outcome::Short, "ab", 5),
      "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
-     "Fatal: could not write \r\n",
+     "Fatal: could not write : {reason}\r\n",
      2, std::nullopt, Target::EmptyName},
 };
 
@@ -146,13 +160,79 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
   net_test::RecordedOutput output;
   const int exitCode = SaveAndReport(c.result, name, true);
 
-  EXPECT_EQ(output.Text(), Replace(c.output, "{name}", name)) << c.what;
+  EXPECT_TRUE(MatchesWithReason(output.Text(), Replace(c.output, "{name}", name)))
+      << c.what << ": " << output.Text();
   EXPECT_EQ(exitCode, c.exitCode) << c.what;
   EXPECT_EQ(ReadFile(file), c.after) << c.what;
   fs::remove_all(dir);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SaveAndReportTest, testing::ValuesIn(kCases));
+
+// The check before the transfer, in a folder that holds a folder sub and a file file.txt: it refuses
+// what can never be saved and lets everything else pass, changing nothing.
+TEST(LocalNameCheck, RefusesOnlyWhatCanNeverBeSaved) {
+  const std::string hint = "; a second argument gives another name";
+  const bool windows = PLIV_REFUSED_NAME_CHARACTERS;
+  const bool devices = PLIV_DEVICE_NAMES;
+  struct Row {
+    std::string name;
+    bool fromUrl;
+    std::string refusal;  // the whole line; empty: the save may go ahead
+  } rows[] = {
+      {"", true, "Fatal: cannot save: the URL ends in no file name; a second argument gives one"},
+      {".", true, "Fatal: cannot save as .: it names a folder, not a file" + hint},
+      {"..", false, "Fatal: cannot save as ..: it names a folder, not a file"},
+      {"sub/", false, "Fatal: cannot save as sub/: it names a folder, not a file"},
+      {"sub", true, "Fatal: cannot save as sub: it is a folder" + hint},
+      {"sub", false, "Fatal: cannot save as sub: it is a folder"},
+      {"missing/f.bin", false, "Fatal: cannot save as missing/f.bin: the folder missing/ does not exist"},
+      {"file.txt/f.bin", false, "Fatal: cannot save as file.txt/f.bin: file.txt/ is not a folder"},
+      {std::string(300, 'a'), true,
+       "Fatal: cannot save as " + std::string(300, 'a') + ": the name is longer than the file system allows" +
+           hint},
+      {"sub/" + std::string(300, 'b'), false,
+       "Fatal: cannot save as sub/" + std::string(300, 'b') +
+           ": the name is longer than the file system allows"},
+      {"get?id=7", true,
+       windows ? "Fatal: cannot save as get?id=7: a file name may not hold the character \"?\"" + hint : ""},
+      {"sub/a*b", false,
+       windows ? "Fatal: cannot save as sub/a*b: a file name may not hold the character \"*\"" : ""},
+      {"a\x01z", true,
+       windows ? "Fatal: cannot save as a\x01z: control characters are not allowed in a file name" + hint
+               : ""},
+      {"NUL.bin", true,
+       devices ? "Fatal: cannot save as NUL.bin: the system reads that name as a device" + hint : ""},
+      {"nul", false, ""},
+      {"missing/nul", false,
+       devices ? "" : "Fatal: cannot save as missing/nul: the folder missing/ does not exist"},
+      {"file.txt", true, ""},
+      // Windows would store these under another name than the closing line gives.
+      {"file.txt.", true,
+       windows ? "Fatal: cannot save as file.txt.: the system would store it as file.txt" + hint : ""},
+      {"file.txt .", true,
+       windows ? "Fatal: cannot save as file.txt .: the system would store it as file.txt" + hint : ""},
+      {"FILE.TXT", true, ""},
+      {"file.txt.", false, ""},
+      {"sub/new.bin", false, ""},
+      {"new.bin", true, ""},
+  };
+  const fs::path dir = fs::temp_directory_path() / "pliv-name-check";
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  WriteFile(dir / "file.txt", kOld);
+  const fs::path before = fs::current_path();
+  fs::current_path(dir);
+  for (const Row& row : rows) EXPECT_EQ(RefusalOfLocalName(row.name, row.fromUrl), row.refusal) << row.name;
+  fs::current_path(before);
+  // Nothing was created, and the file that was opened for the check holds what it held.
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir)) ++entries;
+  EXPECT_EQ(entries, 2u);
+  EXPECT_TRUE(fs::is_empty(dir / "sub"));
+  EXPECT_EQ(ReadFile(dir / "file.txt"), kOld);
+  fs::remove_all(dir);
+}
 
 // The names Windows reads as devices, which a name from the URL must never open (opening COM1
 // would reach a real port); elsewhere they are ordinary names.
