@@ -14,11 +14,11 @@ namespace {
 // a quote; one that ends in a blank by the system's reason.
 const char* WhyNotSaved(const std::string& name, bool fromUrl, const char*& lead, std::string& words,
                         char& refused) {
-  // A device from the URL is the server's choice and never opened; as argument 2 it is the user's,
-  // and nothing below applies to it (nul, a port, a pipe).
   // A name from the URL is all last part.
   const platform::PathParts parts = platform::SplitPath(name);
   const std::string_view last = std::string_view(name).substr(parts.lastStart);
+  // A device from the URL is the server's choice and never opened; as argument 2 it is the user's,
+  // and nothing below applies to it (nul, a port, a pipe).
   if (platform::IsDeviceName(last)) return fromUrl ? "the system reads that name as a device" : nullptr;
   if (last.empty() || last == "." || last == "..") return "it names a folder, not a file";
   refused = parts.refused;
