@@ -6,6 +6,7 @@
 #include "app/arguments.h"
 #include "app/format.h"
 #include "app/name_check.h"
+#include "app/open_output.h"
 #include "app/output.h"
 #include "app/overwrite_file.h"
 #include "platform/files.h"
@@ -21,11 +22,12 @@ namespace {
 // A body goes over the old content in place and the file is cut behind it: a longer old file must
 // not keep its tail behind the new content, and a body that does not fit on the disk leaves the
 // old bytes as they were. A name taken from the URL is opened only as a file on disk: the server
-// must not be able to send the body to a device.
-bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& result, bool& kept) {
+// must not be able to send the body to a device. A file that another program holds for now is
+// waited for, a while, with waiting on the status row.
+bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& result,
+                 const std::string& waiting, bool& kept) {
   kept = false;
-  const platform::FileHandle file =
-      nameFromUrl ? platform::OpenDiskFileForWriting(name) : platform::OpenForWriting(name);
+  const platform::FileHandle file = OpenOutputFile(name, nameFromUrl, waiting);
   if (file == platform::kNoFile) return false;
   // Ctrl+C and its kind wait until the file is closed: cut short, the write would leave a file that
   // is neither the old one nor the new one. A pipe or a device has no old content to lose, and its
@@ -77,9 +79,10 @@ int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFr
   // The system's reason joins this line once the save has failed: the room for it is taken now.
   std::string notWritten = "Fatal: could not write " + name;
   notWritten.reserve(notWritten.size() + 2 + platform::kReasonSize);
+  const std::string waiting = "Waiting for another program to release " + name + " ...";
 
   bool kept = false;
-  const bool saved = SaveContent(name, nameFromUrl, result, kept);
+  const bool saved = SaveContent(name, nameFromUrl, result, waiting, kept);
   WriteLine(closing);
   if (!incomplete.empty()) WriteLine(incomplete);
   if (!answered.empty()) WriteLine(answered);

@@ -43,14 +43,28 @@ const char* WhyNotSaved(const std::string& name, bool fromUrl, const char*& lead
     }
   }
   if (platform::IsNameTooLong(folder, last)) return "the name is longer than the file system allows";
+  // Only what lasts refuses: a permission or a read-only file or file system. A lock, a lease, a
+  // file that vanished between two looks or an answer not understood goes ahead, and the save
+  // waits out or reports what it meets.
   switch (platform::KindOfPath(name)) {
     case platform::PathKind::Folder:
       return "it is a folder";
     case platform::PathKind::File:
-      return platform::CanOpenExistingForWriting(name) ? nullptr : "the file cannot be opened for writing: ";
+      return platform::IsLastingFileError(platform::WhyExistingNotWritable(name))
+                 ? "the file cannot be opened for writing: "
+                 : nullptr;
+    case platform::PathKind::Missing:
+      // A last name that does not follow its folder at once (Windows: "C:f.txt", a stream) lies in
+      // a folder this check cannot name.
+      if (parts.lastStart != parts.folderEnd ||
+          !platform::IsLastingFileError(platform::WhyNoNewFileIn(name, folder)))
+        return nullptr;
+      lead = "a new file cannot be made in ";
+      words = folder.empty() ? "the current folder" : "the folder " + folder;
+      return ": ";
     default:
-      // Missing: the save creates it. A device or a pipe is opened only by the save itself, since
-      // opening one may wait for a reader or reach hardware. Unknown: the save reports what it meets.
+      // A device or a pipe is opened only by the save itself, since opening one may wait for a
+      // reader or reach hardware. Unknown: the save reports what it meets.
       return nullptr;
   }
 }

@@ -13,4 +13,10 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(ms);
 }
 
+void Pause(std::uint32_t milliseconds) {
+  const timespec wait{static_cast<time_t>(milliseconds / 1000u),
+                      static_cast<long>(milliseconds % 1000u) * 1000000L};
+  ::nanosleep(&wait, nullptr);
+}
+
 }  // namespace platform

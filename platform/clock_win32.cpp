@@ -9,4 +9,8 @@ std::uint32_t TickCount() {
   return static_cast<std::uint32_t>(GetTickCount());
 }
 
+void Pause(std::uint32_t milliseconds) {
+  Sleep(milliseconds);
+}
+
 }  // namespace platform

@@ -14,9 +14,18 @@ inline constexpr FileHandle kNoFile = -1;
 
 // Opens name for writing, creating it when missing and keeping what it holds when it exists;
 // others may read it meanwhile. A file on disk is held for this writer alone until it is closed
-// (Windows: its sharing; POSIX: flock), so a file that another writer holds is not opened.
-// kNoFile when it cannot be opened.
+// (Windows: its sharing; POSIX: an exclusive flock, except on SMB/CIFS mounts, where that lock
+// would make every reader's read fail), so a file that another program holds is not opened:
+// kNoFile then, with IsHeldByAnother true. kNoFile also when it cannot be opened at all.
 FileHandle OpenForWriting(const std::string& name);
+// Whether the last OpenForWriting or OpenDiskFileForWriting failed only because another program
+// holds the file for now (POSIX: a flock that excludes this writer's; Windows: a sharing or lock
+// violation). Such a conflict passes: the open may be tried again.
+bool IsHeldByAnother();
+// Whether the save takes its one-writer flock on a file system of this kind (POSIX: statfs's
+// f_type): not on SMB/CIFS, where such a lock is mandatory and every other reader's read fails
+// while it is held. Windows: every kind, its sharing being the lock.
+bool LocksOnFileSystem(std::uint64_t kind);
 // Opens name as OpenForWriting does, but only as a file on disk: a name that the system reads as
 // a device is never opened, and a handle that turns out not to be a disk file is closed unwritten;
 // kNoFile then. On POSIX, where those names are ordinary files, the same as OpenForWriting.
@@ -61,14 +70,30 @@ enum class PathKind { Missing, Folder, File, Other, Unknown };
 PathKind KindOfPath(const std::string& path);
 
 // Whether last, as a name in folder (empty: the current folder), is longer than that folder's file
-// system allows: pathconf(_PC_NAME_MAX) bytes on POSIX; on Windows the volume's maximum component
-// length, or 255, in UTF-16 units. False when the system does not tell.
+// system allows, by the file system's own answer: on POSIX the name itself gives ENAMETOOLONG (so
+// a file system that counts UTF-16 units, as NTFS and exFAT do, counts them); on Windows the
+// volume's maximum component length, or 255, in UTF-16 units. False when the system does not tell.
 bool IsNameTooLong(const std::string& folder, std::string_view last);
 
-// Opens the existing file name for writing as the save will, without creating or emptying it, and
-// closes it again; false when the system refuses or another writer holds it. Nothing about the
-// file changes.
-bool CanOpenExistingForWriting(const std::string& name);
+// A system error: errno on POSIX, GetLastError on Windows; 0 for none.
+using FileError = std::uint32_t;
+// Why this user could not open the existing file name for writing, as far as the system tells
+// without opening it: the file's permissions and read-only flag, and a read-only file system
+// (POSIX: faccessat with the effective ids; Windows: the attributes, the volume's read-only flag
+// and an AccessCheck of the file's security). 0 when nothing says so. It takes no lock, breaks no
+// lease or oplock and opens nothing for writing, so nobody who uses the file notices.
+FileError WhyExistingNotWritable(const std::string& name);
+// Why this user could not create the missing file name in folder (empty: the current folder), as
+// far as the system tells without creating anything: the folder's permission to add a file, and a
+// read-only file system (POSIX: faccessat W_OK | X_OK; Windows: the volume's read-only flag and an
+// AccessCheck of the folder's security for adding a file). 0 when nothing says so, and for a link
+// whose target is missing, which the save would create elsewhere.
+FileError WhyNoNewFileIn(const std::string& name, const std::string& folder);
+// Whether error lasts until someone changes the file or its folder: permission denied or a
+// read-only file or file system (POSIX: EACCES, EPERM, EROFS; Windows: ERROR_ACCESS_DENIED,
+// ERROR_WRITE_PROTECT). Every other error may pass (a lock, a lease, a file that vanished) or is
+// not understood, and does not refuse a save.
+bool IsLastingFileError(FileError error);
 
 // Whether the system would store a file of name (a name in the current folder) under another
 // name, and that one (empty when nothing would be left of it). Windows drops the dots and blanks at
@@ -78,8 +103,8 @@ bool IsStoredUnderOtherName(const std::string& name, std::string& stored);
 // Room for a reason's text, its ending zero included.
 inline constexpr std::size_t kReasonSize = 256;
 // The system's reason why the first file operation above failed since the last open or check
-// began (OpenForWriting, OpenDiskFileForWriting, CanOpenExistingForWriting), in a few plain words on
-// one line. Written into text without taking memory: it comes after the file was touched, where
+// began (OpenForWriting, OpenDiskFileForWriting, WhyExistingNotWritable, WhyNoNewFileIn), in a few plain
+// words on one line. Written into text without taking memory: it comes after the file was touched, where
 // running out of memory must not be reported instead.
 void FileErrorReason(char (&text)[kReasonSize]);
 

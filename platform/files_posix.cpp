@@ -3,6 +3,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -12,8 +13,10 @@
 namespace platform {
 namespace {
 
-// Not an errno value: another writer holds the file.
-constexpr int kHeldByAnother = -1;
+// Not errno values: another program holds the file with an exclusive flock (a writer), or with
+// shared ones only (readers).
+constexpr int kHeldByWriter = -1;
+constexpr int kHeldByReader = -2;
 // The errno of the first failed operation since the open or the check began; 0 for none.
 int firstError = 0;
 
@@ -22,14 +25,20 @@ bool Failed() {
   return false;
 }
 
-// Whether another process holds a lock on the open file that excludes one of this kind. Only
-// EWOULDBLOCK says so: a file system without locks (ENOLCK, EINVAL) is written as before.
-bool HeldByAnother(int fd, int operation) {
+// Tries a flock without waiting: false only when another holder's lock excludes this one
+// (EWOULDBLOCK). A file system without locks (ENOLCK, EINVAL) counts as locked.
+bool Lock(int fd, int operation) {
   int result;
   do {
     result = ::flock(fd, operation | LOCK_NB);
   } while (result != 0 && errno == EINTR);
-  return result != 0 && errno == EWOULDBLOCK;
+  return result == 0 || errno != EWOULDBLOCK;
+}
+
+// Whether the save takes its one-writer lock on the open disk file.
+bool TakesLock(int fd) {
+  struct statfs fs;
+  return ::fstatfs(fd, &fs) != 0 || LocksOnFileSystem(static_cast<std::uint64_t>(fs.f_type));
 }
 
 // The text of a reason, whichever strerror_r the C library has: GNU's returns it, XSI's fills buffer.
@@ -55,12 +64,22 @@ FileHandle OpenForWriting(const std::string& name) {
   }
   // One writer at a time, as the sharing of the Windows open gives: two runs over one file would
   // leave a mixture of both. The lock stays until the close. A pipe or a device is not locked.
-  if (IsDiskFile(fd) && HeldByAnother(fd, LOCK_EX)) {
+  if (IsDiskFile(fd) && TakesLock(fd) && !Lock(fd, LOCK_EX)) {
+    // Whose lock it is, for the reason: a shared one that is taken at once was only readers'.
+    firstError = Lock(fd, LOCK_SH) ? kHeldByReader : kHeldByWriter;
     ::close(fd);
-    firstError = kHeldByAnother;
     return kNoFile;
   }
   return fd;
+}
+
+bool IsHeldByAnother() {
+  return firstError == kHeldByWriter || firstError == kHeldByReader;
+}
+
+bool LocksOnFileSystem(std::uint64_t kind) {
+  // CIFS_MAGIC_NUMBER, SMB2_MAGIC_NUMBER (the smb3 client), SMB_SUPER_MAGIC (the old smbfs).
+  return kind != 0xFF534D42u && kind != 0xFE534D42u && kind != 0x517Bu;
 }
 
 FileHandle OpenDiskFileForWriting(const std::string& name) {
@@ -143,26 +162,34 @@ PathKind KindOfPath(const std::string& path) {
 }
 
 bool IsNameTooLong(const std::string& folder, std::string_view last) {
-  // -1: no limit, or none the system can tell.
-  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
-  return limit > 0 && last.size() > static_cast<unsigned long>(limit);
+  // The file system's own answer: it alone knows whether it counts bytes or UTF-16 units. lstat
+  // only looks the name up; a link is not followed.
+  const std::string path = folder + std::string(last);
+  struct stat st;
+  return ::lstat(path.c_str(), &st) != 0 && errno == ENAMETOOLONG;
 }
 
-bool CanOpenExistingForWriting(const std::string& name) {
-  // No O_CREAT and no O_TRUNC: the file stays as it is. O_NONBLOCK and O_NOCTTY in case it has
-  // become a pipe or a terminal since it was looked at: the open must neither wait nor take it over.
+FileError WhyExistingNotWritable(const std::string& name) {
+  // faccessat with the effective ids answers as open would, and opens nothing: no lock is taken
+  // and no lease broken. Only the ids of this process count, so a file that root may write is
+  // writable for root.
+  firstError = ::faccessat(AT_FDCWD, name.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+  return static_cast<FileError>(firstError);
+}
+
+FileError WhyNoNewFileIn(const std::string& name, const std::string& folder) {
   firstError = 0;
-  int fd;
-  do {
-    fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return Failed();
-  // A shared lock finds a writer's exclusive one without keeping another check, or the writer
-  // that comes next, out for longer than this moment.
-  const bool held = IsDiskFile(fd) && HeldByAnother(fd, LOCK_SH);
-  ::close(fd);
-  if (held) firstError = kHeldByAnother;
-  return !held;
+  // A link whose target is missing: the save creates the target, maybe in another folder.
+  struct stat st;
+  if (::lstat(name.c_str(), &st) == 0) return 0;
+  // Adding a name needs write and search permission on the folder.
+  if (::faccessat(AT_FDCWD, folder.empty() ? "." : folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    firstError = errno;
+  return static_cast<FileError>(firstError);
+}
+
+bool IsLastingFileError(FileError error) {
+  return error == EACCES || error == EPERM || error == EROFS;
 }
 
 bool IsStoredUnderOtherName(const std::string&, std::string&) {
@@ -170,8 +197,10 @@ bool IsStoredUnderOtherName(const std::string&, std::string&) {
 }
 
 void FileErrorReason(char (&text)[kReasonSize]) {
-  const char* reason = "another program is writing the file";
-  if (firstError != kHeldByAnother) reason = ErrorText(::strerror_r(firstError, text, sizeof text), text);
+  const char* reason = firstError == kHeldByWriter ? "another program is writing the file"
+                       : firstError == kHeldByReader
+                           ? "another program is reading the file"
+                           : ErrorText(::strerror_r(firstError, text, sizeof text), text);
   // strerror_r may have written its text into text itself.
   if (reason != text) {
     std::strncpy(text, reason, sizeof text - 1);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -37,6 +38,48 @@ bool IsPortDigit(wchar_t c) {
   return (c >= L'0' && c <= L'9') || c == 0x00B9 || c == 0x00B2 || c == 0x00B3;
 }
 
+// Whether the volume that holds path is read-only (a write-protected medium, a read-only share).
+bool OnReadOnlyVolume(const char* path) {
+  char root[MAX_PATH];
+  DWORD flags = 0;
+  return GetVolumePathNameA(path, root, sizeof root) &&
+         GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+         (flags & FILE_READ_ONLY_VOLUME) != 0;
+}
+
+// Whether path's security denies this process access (already mapped, no generic rights), as
+// CreateFile would find. False whenever the answer cannot be had: the save then reports what it
+// meets. Reading the security descriptor needs no handle with data access, so no other program's
+// open can fail for it and no oplock breaks.
+bool IsDenied(const char* path, DWORD access) {
+  const SECURITY_INFORMATION parts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD size = 0;
+  GetFileSecurityA(path, parts, nullptr, 0, &size);
+  if (size == 0) return false;
+  // Pointer-aligned, as the descriptor holds pointers in its absolute form.
+  std::vector<void*> descriptor(size / sizeof(void*) + 1);
+  if (!GetFileSecurityA(path, parts, descriptor.data(), size, &size)) return false;
+  HANDLE process = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process)) return false;
+  // AccessCheck takes an impersonation token: the process's own, duplicated.
+  HANDLE token = nullptr;
+  bool denied = false;
+  if (DuplicateToken(process, SecurityIdentification, &token)) {
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    PRIVILEGE_SET privileges{};
+    DWORD privilegesSize = sizeof privileges;
+    DWORD granted = 0;
+    BOOL allowed = TRUE;
+    denied = AccessCheck(descriptor.data(), token, access, &mapping, &privileges, &privilegesSize, &granted,
+                         &allowed) &&
+             !allowed;
+    CloseHandle(token);
+  }
+  CloseHandle(process);
+  return denied;
+}
+
 }  // namespace
 
 FileHandle OpenForWriting(const std::string& name) {
@@ -48,6 +91,14 @@ FileHandle OpenForWriting(const std::string& name) {
     return kNoFile;
   }
   return reinterpret_cast<FileHandle>(handle);
+}
+
+bool IsHeldByAnother() {
+  return firstError == ERROR_SHARING_VIOLATION || firstError == ERROR_LOCK_VIOLATION;
+}
+
+bool LocksOnFileSystem(std::uint64_t) {
+  return true;
 }
 
 FileHandle OpenDiskFileForWriting(const std::string& name) {
@@ -193,15 +244,33 @@ bool IsNameTooLong(const std::string& folder, std::string_view last) {
   return units > 0 && static_cast<DWORD>(units) > limit;
 }
 
-bool CanOpenExistingForWriting(const std::string& name) {
-  // OPEN_EXISTING: nothing is created or emptied. The access and the sharing are the save's own,
-  // so a file that another program holds open for writing is refused here as it would be there.
+FileError WhyExistingNotWritable(const std::string& name) {
+  // Nothing is opened for writing: a trial open would meet another program's own open with a
+  // sharing violation, or make that program's next open fail.
   firstError = 0;
-  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Failed();
-  CloseHandle(handle);
-  return true;
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+    firstError = ERROR_ACCESS_DENIED;
+  else if (OnReadOnlyVolume(name.c_str()))
+    firstError = ERROR_WRITE_PROTECT;
+  else if (IsDenied(name.c_str(), FILE_GENERIC_WRITE))
+    firstError = ERROR_ACCESS_DENIED;
+  return firstError;
+}
+
+FileError WhyNoNewFileIn(const std::string&, const std::string& folder) {
+  // A link whose target is missing reads as a file here (its own attributes), so it never comes.
+  firstError = 0;
+  const char* const path = folder.empty() ? "." : folder.c_str();
+  if (OnReadOnlyVolume(path))
+    firstError = ERROR_WRITE_PROTECT;
+  else if (IsDenied(path, FILE_ADD_FILE))
+    firstError = ERROR_ACCESS_DENIED;
+  return firstError;
+}
+
+bool IsLastingFileError(FileError error) {
+  return error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT;
 }
 
 bool IsStoredUnderOtherName(const std::string& name, std::string& stored) {

@@ -1,6 +1,8 @@
 // Saving a transfer's result: the file afterwards, the closing report and the exit code.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -216,6 +218,11 @@ TEST(LocalNameCheck, RefusesOnlyWhatCanNeverBeSaved) {
       {"file.txt.", false, ""},
       {"sub/new.bin", false, ""},
       {"new.bin", true, ""},
+      // The file system's own limit, 255 bytes or UTF-16 units here, decides.
+      {std::string(255, 'c'), true, ""},
+      {std::string(256, 'd'), true,
+       "Fatal: cannot save as " + std::string(256, 'd') + ": the name is longer than the file system allows" +
+           hint},
   };
   const fs::path dir = fs::temp_directory_path() / "pliv-name-check";
   fs::remove_all(dir);
@@ -232,6 +239,51 @@ TEST(LocalNameCheck, RefusesOnlyWhatCanNeverBeSaved) {
   EXPECT_TRUE(fs::is_empty(dir / "sub"));
   EXPECT_EQ(ReadFile(dir / "file.txt"), kOld);
   fs::remove_all(dir);
+}
+
+// Which of the system's answers refuse a save before the transfer: only those that last until
+// someone changes the file or its folder. A lock, a lease or a file that vanished passes.
+TEST(LocalNameCheck, OnlyLastingErrorsRefuse) {
+  const bool windows = PLIV_WINDOWS_ERRORS;
+  struct Row {
+    platform::FileError posix, win32;  // the same situation's code on either system
+    bool lasting;
+  } rows[] = {
+      {EACCES, 5, true},         // ERROR_ACCESS_DENIED
+      {EPERM, 5, true},          // an immutable file; Windows says access denied
+      {EROFS, 19, true},         // ERROR_WRITE_PROTECT
+      {EWOULDBLOCK, 32, false},  // a lease; ERROR_SHARING_VIOLATION
+      {ENOLCK, 33, false},       // ERROR_LOCK_VIOLATION
+      {ENOENT, 2, false},        // vanished between two looks; ERROR_FILE_NOT_FOUND
+      {ENOTDIR, 3, false},       // ERROR_PATH_NOT_FOUND
+      {ETXTBSY, 21, false},      // a program being run; ERROR_NOT_READY
+      {EIO, 87, false},          // not understood; ERROR_INVALID_PARAMETER
+      {0, 0, false},
+  };
+  for (const Row& row : rows) {
+    const platform::FileError error = windows ? row.win32 : row.posix;
+    EXPECT_EQ(platform::IsLastingFileError(error), row.lasting) << error;
+  }
+}
+
+// The one-writer lock is left out only on SMB/CIFS mounts, where every other reader's read fails
+// while it is held; Windows's sharing stands in for it everywhere.
+TEST(LocalNameCheck, NoLockOnSmbMounts) {
+  const struct {
+    std::uint64_t kind;  // statfs f_type
+    bool locks;
+  } rows[] = {
+      {0xFF534D42, false},  // cifs
+      {0xFE534D42, false},  // smb3
+      {0x517B, false},      // smbfs
+      {0xEF53, true},       // ext4
+      {0x01021994, true},   // tmpfs
+      {0x6969, true},       // nfs
+      {0x65735546, true},   // fuse
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(platform::LocksOnFileSystem(row.kind), row.locks || PLIV_WINDOWS_ERRORS)
+        << std::hex << row.kind;
 }
 
 // The names Windows reads as devices, which a name from the URL must never open (opening COM1
