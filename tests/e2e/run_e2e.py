@@ -36,6 +36,7 @@ import time
 TITLE = "Pliv Version 1.0 - download file from web"
 REQUEST = b"GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n"
 RUN_TIMEOUT = 120
+NOBODY = 65534
 
 
 class Skip(Exception):
@@ -107,23 +108,56 @@ class Case:
     wine_only: bool = False  # only for the Windows build (its ANSI code page)
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
-    disk: str = None  # the case's folder is a tmpfs of this size ("2m"); skipped where it cannot be mounted
+    disk: str = None  # the case's folder is a tmpfs of this size ("2m"); "ro", a tmpfs made read-only once the
+    #                   files before are in it; or "ntfs", a 16 MiB NTFS image mounted with ntfs-3g; skipped where
+    #                   it cannot be mounted
     large: bool = False  # a body of hundreds of MiB: only with --large
     timeout: int = None  # seconds the run may take, when more than RUN_TIMEOUT
-    lock: str = None  # a helper process holds an exclusive flock on this file of the folder during the run
+    lock: str = None  # a helper process holds a lock (lock_kind) on this file of the folder during the run
     lock_on_request: bool = False  # the helper takes it only once the request has arrived
+    lock_kind: str = "ex"  # ex, sh: an exclusive or shared flock; lease: a read lease given up when asked;
+    #                        flicker: a shared flock held for 2 ms at a time, dropped for a moment
+    lock_seconds: float = 0  # the helper lets go after this many seconds; 0: at the end of the run
+    user: str = None  # "nobody": the program runs as user and group 65534, in a folder of root's (mode 0755)
+    own_folder: bool = False  # the case's folder (not what the files before make in it) belongs to that user
+    rival: tuple = None  # (file, stdout template): a second run that saves that file too, started with the
+    #                      first; its server answers with TEN once the first run has changed the file's first byte
 
 
 # The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
-REASONS = {"{no space}": ("No space left on device", "Disk full.")}
+REASONS = {"{no space}": ("No space left on device", "Disk full."), "{denied}": ("Permission denied", "Access denied.")}
 
-# Holds an exclusive flock on the file named by argument 1 until its standard input closes.
-LOCK_HELPER = ("import fcntl, sys\nf = open(sys.argv[1], 'r+b')\nfcntl.flock(f, fcntl.LOCK_EX)\n"
-               "print('held', flush=True)\nsys.stdin.read()\n")
+# Holds a lock of the kind argument 2 names on the file named by argument 1, for argument 3 seconds
+# (0: until its standard input closes).
+LOCK_HELPER = r"""
+import fcntl, signal, sys, threading, time
+f = open(sys.argv[1], "rb")
+kind, seconds, done = sys.argv[2], float(sys.argv[3]), threading.Event()
+F_SETLEASE = 1024
+if kind == "lease":  # given up as soon as the kernel says that someone opens the file for writing
+    signal.signal(signal.SIGIO, lambda *_: fcntl.fcntl(f, F_SETLEASE, fcntl.F_UNLCK))
+    fcntl.fcntl(f, F_SETLEASE, fcntl.F_RDLCK)
+elif kind == "flicker":
+    def flicker():
+        while not done.is_set():
+            fcntl.flock(f, fcntl.LOCK_SH)
+            time.sleep(0.002)
+            fcntl.flock(f, fcntl.LOCK_UN)
+            time.sleep(0.0001)
+    threading.Thread(target=flicker, daemon=True).start()
+else:
+    fcntl.flock(f, fcntl.LOCK_EX if kind == "ex" else fcntl.LOCK_SH)
+if seconds:
+    threading.Timer(seconds, lambda: fcntl.flock(f, fcntl.LOCK_UN)).start()
+print("held", flush=True)
+sys.stdin.read()
+done.set()
+"""
 
 
-def hold_lock(path):
-    helper = subprocess.Popen([sys.executable, "-c", LOCK_HELPER, path], stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+def hold_lock(path, kind, seconds):
+    helper = subprocess.Popen([sys.executable, "-c", LOCK_HELPER, path, kind, str(seconds)], stdin=subprocess.PIPE,
+                              stdout=subprocess.PIPE)
     if helper.stdout.readline() != b"held\n":
         raise RuntimeError("the lock helper could not lock " + path)
     return helper
@@ -480,6 +514,9 @@ def saved_in_code_page(name, encoding, locale):
                 locale=locale, wine_only=True)
 
 
+# NTFS counts a name in UTF-16 units: 90 CJK characters are 270 bytes of UTF-8 and fit its 255.
+CJK_NAME = "\u6f22" * 90
+
 LOCALE_CASES = [
     # Windows turns a character that its ANSI code page lacks into a look-alike: the fullwidth
     # quotation marks would become real ones and make the local name injected.txt argument 2.
@@ -501,6 +538,10 @@ LOCALE_CASES = [
          announced(latin1(CP932_NAME.encode())) + STATUS + PROGRESS_10 + closing(10, latin1(CP932_NAME.encode())),
          files={CP932_NAME: TEN.encode()}, script=response(TEN, 10),
          request=REQUEST % (b"/d/" + CP932_NAME.encode()), locale="ja_JP.UTF-8", posix_only=True),
+Case("a name of 90 CJK characters (270 bytes) on NTFS saves under that name", ["{url}/d/" + CJK_NAME],
+         announced(latin1(CJK_NAME.encode())) + STATUS + PROGRESS_10 + closing(10, latin1(CJK_NAME.encode())),
+         files={CJK_NAME: TEN.encode()}, script=response(TEN, 10), request=REQUEST % (b"/d/" + CJK_NAME.encode()),
+         disk="ntfs", posix_only=True),
 ]
 
 SIZES = [0, 1, 1023, 1024, 1025, 10 * 1024 * 1024]
@@ -562,20 +603,64 @@ DISK_CASES = [
     full_disk("1.9 MB over 1.5 MB fits", {"f.bin": sample(1500000)}, 1900000, True),
     full_disk("600 KB over 1 MB on a full disk fits", {"f.bin": sample(1000000), "filler": sample(1090000)},
               600000, True),
+    # Only what lasts is refused before connecting: a folder that cannot take a new file, a file on a
+    # read-only file system.
+    Case("read-only disk: a new file is refused before connecting", ["{url}/f.bin"],
+         announced("f.bin") + cannot_save("f.bin", "a new file cannot be made in the current folder: Read-only "
+                                          "file system", True),
+         exit=2, server="refused", disk="ro", posix_only=True),
+    Case("read-only disk: an existing file is refused before connecting", ["{url}/f.bin"],
+         announced("f.bin") + cannot_save("f.bin", "the file cannot be opened for writing: Read-only file system", True),
+         exit=2, before={"f.bin": OLD}, files={"f.bin": Untouched}, server="refused", disk="ro", posix_only=True),
+    Case("as nobody: a name from the URL in a folder nobody may not write is refused before connecting",
+         ["{url}/f.bin"],
+         announced("f.bin") + cannot_save("f.bin", "a new file cannot be made in the current folder: {denied}", True),
+         exit=2, server="refused", user="nobody"),
+    Case("as nobody: argument 2 in a folder nobody may not write is refused before connecting",
+         ["{url}/f.bin", "sub/new.bin"],
+         announced("f.bin") + cannot_save("sub/new.bin", "a new file cannot be made in the folder sub/: {denied}", False),
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused", user="nobody", own_folder=True),
+    Case("as nobody: nobody's own folder downloads", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + PROGRESS_10 + closing(10, "f.bin"),
+         files={"f.bin": TEN.encode()}, script=response(TEN, 10), user="nobody", own_folder=True),
 ]
 
+def waiting(name):
+    return "Waiting for another program to release %s ..." % name
+
+
 # One writer at a time: a file that another program holds (flock, as a second run of Pliv holds it)
-# is neither written nor cut.
+# is neither written nor cut. Neither the check before connecting nor the save fails for a hold that
+# passes: the save waits for it, 30 s at the most.
 LOCK_CASES = [
-    Case("lock: a file another writer holds is refused before connecting", ["{url}/m.bin"],
-         announced("m.bin") + cannot_save("m.bin", "the file cannot be opened for writing: another program is writing "
-                                          "the file", True),
-         exit=2, before={"m.bin": OLD}, files={"m.bin": Untouched}, server="refused", lock="m.bin", posix_only=True),
-    Case("lock: a save that meets a file another writer took meanwhile writes nothing", ["{url}/m.bin"],
-         announced("m.bin") + STATUS + PROGRESS_10 + closing(10, "m.bin")
-         + "Fatal: could not write m.bin: another program is writing the file\r\n",
-         exit=2, before={"m.bin": OLD}, files={"m.bin": Untouched},
-         script=["pause 2000"] + response(TEN, 10), lock="m.bin", lock_on_request=True, posix_only=True),
+    Case("lock: a reader's shared lock over the save is waited out", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + waiting("m.bin") + closing(10, "m.bin"),
+         before={"m.bin": OLD}, files={"m.bin": TEN.encode()}, script=["pause 2000"] + response(TEN, 10),
+         lock="m.bin", lock_kind="sh", lock_on_request=True, lock_seconds=4, posix_only=True),
+    Case("lock: an exclusive lock held for 2 s from before the start is waited out", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + waiting("m.bin") + closing(10, "m.bin"),
+         before={"m.bin": OLD}, files={"m.bin": TEN.encode()}, script=response(TEN, 10), lock="m.bin",
+         lock_seconds=2, posix_only=True),
+    # The check opens nothing: only the save's open breaks the lease, and its holder gives it up.
+    Case("lock: a read lease on the file is given up for the save", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + closing(10, "m.bin"),
+         before={"m.bin": OLD}, files={"m.bin": TEN.encode()}, script=response(TEN, 10), lock="m.bin",
+         lock_kind="lease", posix_only=True),
+    Case("lock: a shared lock held 2 ms at a time, again and again, does not fail the save", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + "{any}" + closing(10, "m.bin"),
+         before={"m.bin": OLD}, files={"m.bin": TEN.encode()}, script=response(TEN, 10), lock="m.bin",
+         lock_kind="flicker", posix_only=True),
+    Case("lock: a reader that holds its lock past the wait ends the run, the file untouched", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + PROGRESS_10 + waiting("m.bin") + closing(10, "m.bin")
+         + "Fatal: could not write m.bin: another program is reading the file\r\n",
+         exit=2, before={"m.bin": OLD}, files={"m.bin": Untouched}, script=["pause 2000"] + response(TEN, 10),
+         lock="m.bin", lock_kind="sh", lock_on_request=True, posix_only=True),
+    # The second run's save comes while the first one writes 256 MiB: it waits, then the file is its body.
+    Case("lock: two runs to one name that end together both complete, the later body whole", ["{url}/m.bin"],
+         announced("m.bin") + STATUS + "{any}" + progress(256 << 20, 256 << 20) + closing(256 << 20, "m.bin"),
+         before={"m.bin": Filled(255, 256 << 20)}, files={"m.bin": TEN.encode()},
+         script=pattern_response(256 << 20),
+         rival=("m.bin", announced("m.bin") + STATUS + PROGRESS_10 + waiting("m.bin") + closing(10, "m.bin"))),
 ]
 
 
@@ -718,6 +803,63 @@ class RealServer:
         return data
 
 
+class Rival:
+    """A second run of the program, and a server on 127.0.0.1 that answers its request with TEN only
+    once answer is set."""
+
+    def __init__(self, pliv, folder, env):
+        self.pliv, self.folder, self.env = pliv, folder, env
+        self.answer, self.process, self.out = threading.Event(), None, None
+        self.listener = socket.socket()
+        self.listener.bind(("127.0.0.1", 0))
+        self.listener.listen(1)
+        self.port = self.listener.getsockname()[1]
+        self.server = threading.Thread(target=self.serve, daemon=True)
+
+    def serve(self):
+        self.listener.settimeout(RUN_TIMEOUT)
+        try:
+            connection, _ = self.listener.accept()
+            with connection:
+                request = b""
+                while b"\r\n\r\n" not in request:
+                    data = connection.recv(4096)
+                    if not data:
+                        return
+                    request += data
+                if self.answer.wait(RUN_TIMEOUT):
+                    connection.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n" + TEN.encode())
+        except OSError:
+            pass
+
+    def start(self, args):
+        self.server.start()
+        self.process = subprocess.Popen(self.pliv + args, cwd=self.folder, stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, stdin=subprocess.DEVNULL, env=self.env,
+                                        preexec_fn=default_signals)
+
+    def problems(self, expect):
+        self.answer.set()
+        try:
+            stdout, _ = self.process.communicate(timeout=RUN_TIMEOUT)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            stdout, _ = self.process.communicate()
+        problems = []
+        if not expect.matches(stdout):
+            problems.append("the second run's stdout %r\n    does not match %r" % (stdout[-600:], expect.regex.pattern))
+        if self.process.returncode != 0:
+            problems.append("the second run's exit code %d, expected 0" % self.process.returncode)
+        return problems
+
+    def stop(self):
+        self.answer.set()
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.listener.close()
+
+
 class Runner:
     def __init__(self, pliv, server, root, max_send=0):
         # Paths in the command are made absolute: each case runs in a folder of its own.
@@ -729,6 +871,7 @@ class Runner:
         self.max_send = max_send
         self.real = {}
         self.banner_text = None
+        os.chmod(root, 0o755)  # the cases run as nobody must reach their folders
         if self.wine:
             self.keep_wine_up()
 
@@ -757,11 +900,21 @@ class Runner:
         os.makedirs(folder)
         if case.disk is None:
             return self.run_in(case, index, folder)
-        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=" + case.disk, "tmpfs", folder],
-                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        if case.disk == "ntfs":
+            image = folder + ".img"
+            with open(image, "wb") as f:
+                f.truncate(16 << 20)
+            made = subprocess.run(["mkntfs", "-F", "-f", "-q", image], stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+            if made.returncode != 0:
+                raise Skip("mkntfs cannot make an NTFS image: %s" % made.stdout.decode(errors="replace").strip())
+            command = ["ntfs-3g", image, folder]
+        else:
+            command = ["mount", "-t", "tmpfs", "-o", "size=" + ("1m" if case.disk == "ro" else case.disk), "tmpfs",
+                       folder]
+        mounted = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         if mounted.returncode != 0:
             said = " ".join(mounted.stdout.decode(errors="replace").split()) or "exit %d" % mounted.returncode
-            raise Skip("a %s tmpfs cannot be mounted here: %s" % (case.disk, said))
+            raise Skip("a %s disk cannot be mounted here: %s" % (case.disk, said))
         try:
             return self.run_in(case, index, folder)
         finally:
@@ -778,6 +931,12 @@ class Runner:
                         data.write(f)
                     else:
                         f.write(data)
+        if case.disk == "ro":
+            subprocess.run(["mount", "-o", "remount,ro", folder], check=True)
+        if case.user:
+            os.chmod(folder, 0o755)
+            if case.own_folder:
+                os.chown(folder, NOBODY, NOBODY)
 
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
@@ -794,16 +953,23 @@ class Runner:
             real = self.real_server(case.server)
             port = real.port
 
-        self.helper, self.locked_late = None, False
+        self.helper, self.locked_late, rival = None, False, None
         try:
             if case.lock and not case.lock_on_request:
-                self.helper = hold_lock(os.path.join(folder, case.lock))
-            args = [a.replace("{url}", "http://127.0.0.1:%d" % port).replace("{port}", str(port)) for a in case.args]
-            stdout, chunks, stderr, code, ended = self.run_pliv(args, folder, case, log)
+                self.helper = hold_lock(os.path.join(folder, case.lock), case.lock_kind, case.lock_seconds)
+            def arguments(port):
+                return [a.replace("{url}", "http://127.0.0.1:%d" % port).replace("{port}", str(port)) for a in case.args]
+            args = arguments(port)
+            if case.rival:
+                rival = Rival(self.pliv, folder, self.environment(case))
+                rival.start(arguments(rival.port))
+            stdout, chunks, stderr, code, ended = self.run_pliv(args, folder, case, log, rival)
             if "drain" in case.script:  # what the program sent until its end is logged when it closes
                 wait(scripted, 15)
         finally:
             stop(scripted)
+            if rival:
+                rival.stop()
             if self.helper:
                 self.helper.stdin.close()
                 self.helper.wait()
@@ -829,6 +995,8 @@ class Runner:
         if code != case.exit:
             problems.append("exit code %d, expected %d" % (code, case.exit))
         problems += self.check_chunks(chunks, case, ended)
+        if rival:
+            problems += rival.problems(Expect(case.rival[1], rival.port, self.exe))
         problems += self.check_folder(folder, case, real)
         if case.request is not None:
             with open(log, "rb") as f:
@@ -860,7 +1028,24 @@ class Runner:
                 raise RuntimeError("localedef could not compile " + case.locale)
         return dict(os.environ, LOCPATH=locales, LC_ALL=case.locale, LANG=case.locale)
 
-    def run_pliv(self, args, folder, case, log):
+    def as_nobody(self, command, env):
+        """The command and environment that run command as user and group 65534. Wine runs only in a
+        prefix of the user's own: one is made for nobody, with its home, at the first such case."""
+        if os.geteuid() != 0:
+            raise Skip("running the program as another user needs root")
+        env = dict(env or os.environ)
+        setpriv = ["setpriv", "--reuid=%d" % NOBODY, "--regid=%d" % NOBODY, "--clear-groups", "--"]
+        if self.wine:
+            home = os.path.join(self.root, "nobody")
+            env.update(HOME=home, WINEPREFIX=os.path.join(home, "prefix"))
+            if not os.path.isdir(home):
+                os.makedirs(home)
+                os.chown(home, NOBODY, NOBODY)
+                subprocess.run(setpriv + [self.pliv[0], "wineboot", "-i"], env=env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL, timeout=300)
+        return setpriv + command, env
+
+    def run_pliv(self, args, folder, case, log, rival=None):
         command, stdout, broken = self.pliv + args, subprocess.PIPE, None
         if case.close_stderr:
             command = ["sh", "-c", 'exec "$@" 2>&-', "sh"] + command
@@ -879,9 +1064,11 @@ class Runner:
             fcntl.fcntl(broken, fcntl.F_SETPIPE_SZ, 4096)
             os.set_blocking(broken, False)
             stdout = broken
+        env = self.environment(case)
+        if case.user:
+            command, env = self.as_nobody(command, env)
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
-                                   stdin=subprocess.DEVNULL, env=self.environment(case),
-                                   preexec_fn=default_signals)
+                                   stdin=subprocess.DEVNULL, env=env, preexec_fn=default_signals)
         if case.stdout_to == "full":
             stdout.close()
         elif broken is not None:
@@ -903,15 +1090,21 @@ class Runner:
         reader.start()
         err_reader.start()
         if case.interrupt_on_write is not None:
-            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write),
-                                           case.write_signals)
+            def send_signals():
+                for index, number in enumerate(case.write_signals):
+                    if index:
+                        time.sleep(0.005)  # the write of 256 MiB takes several times as long
+                    process.send_signal(number)
+            code = self.on_first_write(process, os.path.join(folder, case.interrupt_on_write), send_signals)
+        elif rival is not None:
+            code = self.on_first_write(process, os.path.join(folder, case.rival[0]), rival.answer.set)
         elif case.lock_on_request:
             # The request has arrived, so the check before connecting is past; the server pauses
             # before it answers, and the save then meets the lock.
             deadline = time.monotonic() + RUN_TIMEOUT
             while process.poll() is None and time.monotonic() < deadline and not os.path.getsize(log):
                 time.sleep(0.02)
-            self.helper = hold_lock(os.path.join(folder, case.lock))
+            self.helper = hold_lock(os.path.join(folder, case.lock), case.lock_kind, case.lock_seconds)
             self.locked_late = process.poll() is not None
             code = wait(process, RUN_TIMEOUT)
         elif case.interrupt is None:
@@ -936,17 +1129,14 @@ class Runner:
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
 
     @staticmethod
-    def interrupt_on_write(process, path, signals):
-        """The signals as soon as the file's first byte changes; then the exit code, None while it still runs."""
+    def on_first_write(process, path, action):
+        """action() as soon as the file's first byte changes; then the exit code, None while it still runs."""
         deadline = time.monotonic() + RUN_TIMEOUT
         with open(path, "rb") as f:
             first = os.pread(f.fileno(), 1, 0)
             while process.poll() is None and time.monotonic() < deadline:
                 if os.pread(f.fileno(), 1, 0) != first:
-                    for index, number in enumerate(signals):
-                        if index:
-                            time.sleep(0.005)  # the write of 256 MiB takes several times as long
-                        process.send_signal(number)
+                    action()
                     break
                 time.sleep(0.001)
         return wait(process, RUN_TIMEOUT)
@@ -1037,7 +1227,7 @@ def main():
                     skipped += 1
                     print("skip  %s (Windows only)" % case.name)
                     continue
-                if case.interrupt_on_write and options.max_send:
+                if (case.interrupt_on_write or case.rival) and options.max_send:
                     skipped += 1
                     print("skip  %s (about the write, not the pieces of the transfer)" % case.name)
                     continue
