@@ -12,11 +12,12 @@ namespace platform {
 using FileHandle = std::intptr_t;
 inline constexpr FileHandle kNoFile = -1;
 
-// Opens name for writing, creating it when missing and keeping what it holds when it exists;
-// others may read it meanwhile. A file on disk is held for this writer alone until it is closed
-// (Windows: its sharing; POSIX: an exclusive flock, except on SMB/CIFS mounts, where that lock
-// would make every reader's read fail), so a file that another program holds is not opened:
-// kNoFile then, with IsHeldByAnother true. kNoFile also when it cannot be opened at all.
+// Opens name for writing, creating it when missing and keeping what it holds when it exists. A
+// file on disk is held for this writer alone until it is closed (Windows: its sharing, which lets
+// others open it for reading; POSIX: an exclusive flock, which readers that take a shared one wait
+// for, and none on SMB/CIFS mounts, where it would make every reader's read fail). A file that
+// another program holds so is not opened: kNoFile then, with IsHeldByAnother true, and trying
+// again later may succeed. kNoFile also when it cannot be opened at all. The open does not wait.
 FileHandle OpenForWriting(const std::string& name);
 // Whether the last OpenForWriting or OpenDiskFileForWriting failed only because another program
 // holds the file for now (POSIX: a flock that excludes this writer's; Windows: a sharing or lock
