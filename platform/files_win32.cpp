@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/files.h"
 
@@ -54,12 +53,11 @@ bool OnReadOnlyVolume(const char* path) {
 bool IsDenied(const char* path, DWORD access) {
   const SECURITY_INFORMATION parts =
       OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  // Pointer-aligned, as the descriptor holds pointers in its absolute form. One larger than this
+  // (an uncommonly long list of entries) is not judged.
+  alignas(void*) unsigned char descriptor[4096];
   DWORD size = 0;
-  GetFileSecurityA(path, parts, nullptr, 0, &size);
-  if (size == 0) return false;
-  // Pointer-aligned, as the descriptor holds pointers in its absolute form.
-  std::vector<void*> descriptor(size / sizeof(void*) + 1);
-  if (!GetFileSecurityA(path, parts, descriptor.data(), size, &size)) return false;
+  if (!GetFileSecurityA(path, parts, descriptor, sizeof descriptor, &size)) return false;
   HANDLE process = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process)) return false;
   // AccessCheck takes an impersonation token: the process's own, duplicated.
@@ -71,9 +69,9 @@ bool IsDenied(const char* path, DWORD access) {
     DWORD privilegesSize = sizeof privileges;
     DWORD granted = 0;
     BOOL allowed = TRUE;
-    denied = AccessCheck(descriptor.data(), token, access, &mapping, &privileges, &privilegesSize, &granted,
-                         &allowed) &&
-             !allowed;
+    denied =
+        AccessCheck(descriptor, token, access, &mapping, &privileges, &privilegesSize, &granted, &allowed) &&
+        !allowed;
     CloseHandle(token);
   }
   CloseHandle(process);
