@@ -95,3 +95,7 @@ std::string ArgumentText(int n) {
   if (n < 0 || n >= static_cast<int>(g_arguments.size())) return {};
   return g_arguments[static_cast<std::size_t>(n)];
 }
+
+bool IsHelpSwitch(std::string_view argument) {
+  return argument == "--help" || argument == "-h" || argument == "-?" || argument == "/?";
+}

@@ -22,3 +22,7 @@ unsigned CodePageLackingArguments();
 int ArgumentCount();
 // Argument n, or empty text when n is larger than ArgumentCount().
 std::string ArgumentText(int n);
+
+// Whether argument 1 asks for the usage line: exactly --help, -h, -? or /?. No host name begins
+// with a hyphen and /? names no host, so no URL that could work is taken for one.
+bool IsHelpSwitch(std::string_view argument);

@@ -24,7 +24,7 @@ int RunMainSequence() {
     FlushOutput();
     return kExitNotDownloaded;
   }
-  if (ArgumentCount() == 0) {
+  if (ArgumentCount() == 0 || IsHelpSwitch(ArgumentText(1))) {
     WriteLine(FileNamePart(ArgumentText(0)) + kUsageSuffix);
     FlushOutput();
     return 0;

@@ -194,6 +194,7 @@ def pattern(count):
 
 
 TEN = "0123456789"
+USAGE = "{banner}{exe} http://www.example.com/youfolder/file.zip [localfilename]\r\n"
 NO_NAME = "Fatal: cannot save: the URL ends in no file name; a second argument gives one\r\n"
 
 
@@ -213,8 +214,15 @@ def answer(status, body, more=""):
 
 
 SCRIPTED_CASES = [
-    Case("usage line without arguments", [], "{banner}{exe} http://www.example.com/youfolder/file.zip"
-         " [localfilename]\r\n", server="refused"),
+    Case("usage line without arguments", [], USAGE, server="refused"),
+    *[Case("usage line for %s, with nothing connected or created" % switch, [switch, "out.bin"], USAGE,
+           server="refused") for switch in ("--help", "-h", "-?", "/?")],
+    # Only those four: an argument that merely begins like one is a URL as before.
+    *[Case("%s is a URL" % url, [url], "{banner}Downloading  from %s on port 80\r\n" % url + NO_NAME, exit=2,
+           server="refused") for url in ("-x", "--helpme")],
+    Case("/?x is a URL", ["/?x", "out.bin"],
+         "{banner}Downloading ?x from  on port 80\r\nConnecting ...Fatal: could not connect :80\r\n"
+         + closing(0, "out.bin"), exit=2, files={"out.bin": b""}, server="refused"),
     Case("declared length, one block", ["{url}/d/f.txt"],
          announced("f.txt") + STATUS + PROGRESS_10 + closing(10, "f.txt"),
          files={"f.txt": TEN.encode()}, script=response(TEN, 10), request=REQUEST % b"/d/f.txt"),
