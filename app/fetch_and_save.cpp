@@ -46,6 +46,21 @@ bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& re
   return written && closed;
 }
 
+// The closing line, then why nothing is saved: the declared body is larger than the room for it.
+// The file is not touched, so a missing one is not created.
+int ReportNoRoom(const HttpResult& result, const std::string& name, std::uint64_t room) {
+  char figure[kNumberTextRoom];
+  const std::string roomText(figure, PutCountText(figure, room));
+  const auto received = static_cast<std::int32_t>(result.Content.size());
+  const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
+  const std::string refusal =
+      FormatText("Fatal: no room for %s: the server declares %d bytes, the disk has room for %s",
+                 {name, result.ContentLength, roomText});
+  WriteLine(closing);
+  WriteLine(refusal);
+  return kExitNotDownloaded;
+}
+
 }  // namespace
 
 int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFromUrl) {
@@ -110,6 +125,13 @@ int FetchAndSave(const DownloadRequest& request) {
     WriteLine(refusal);
     return kExitNotDownloaded;
   }
-  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath);
+  // A declared body larger than the room for it ends the transfer once the headers have come: it
+  // could only be lost. Without a figure from the system the save reports what it meets.
+  std::uint64_t room = 0;
+  const auto bodyFits = [&name, &room](std::int32_t length) {
+    return !platform::RoomForFile(name, room) || static_cast<std::uint64_t>(length) <= room;
+  };
+  const HttpResult result = HttpGet(request.Host, request.Port, request.RemotePath, bodyFits);
+  if (result.Outcome == TransferOutcome::Declined) return ReportNoRoom(result, name, room);
   return SaveAndReport(result, name, fromUrl);
 }

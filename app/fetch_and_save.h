@@ -12,7 +12,8 @@ inline constexpr int kExitNotDownloaded = 2;
 
 // Fetches the request's resource, saves it under argument 2 or else the derived name, and
 // prints the closing line; a name that can never be saved ends the run with its "Fatal: " line
-// before anything is fetched. Returns the exit code: 0 when the whole body is in the file.
+// before anything is fetched, and a declared body larger than the room for it once the headers
+// have come, with nothing touched. Returns the exit code: 0 when the whole body is in the file.
 int FetchAndSave(const DownloadRequest& request);
 
 // Saves a transfer's result under name and prints the closing line, then a "Fatal: " line for

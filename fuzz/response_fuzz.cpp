@@ -156,8 +156,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Expected expected = Reference(stream, limit);
   HttpResult result;
   try {
-    result =
-        ReceiveResponse([&](char* buffer, int n) { return stream.Receive(buffer, n); }, clock, {}, {}, limit);
+    result = ReceiveResponse([&](char* buffer, int n) { return stream.Receive(buffer, n); }, clock, {}, {},
+                             {}, limit);
   } catch (const UnhandledError& error) {
     FUZZ_CHECK(expected.error != nullptr, "only a length too large or too long a response raises", input);
     FUZZ_CHECK(std::string_view(error.className) == expected.error, "the right error is raised", input);

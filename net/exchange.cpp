@@ -62,7 +62,7 @@ std::string RequestText(std::string_view remotePath) {
 }
 
 HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
-                           const WaitFn& waitReadable, std::size_t lengthLimit) {
+                           const WaitFn& waitReadable, const BodyFitsFn& bodyFits, std::size_t lengthLimit) {
   HttpResult result;
   char block[kBlockSize];
 
@@ -101,6 +101,14 @@ HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const
 
   ContentBuffer& content = result.Content;
   std::size_t bodyStart = headerEnd + kHeaderEnd.size();
+  // A body that cannot be kept is not fetched, nor memory taken for it; what came with the headers
+  // (one block at most) is kept, so that the count that the caller reports is true.
+  if (result.ContentLength > 0 && bodyFits && !IsErrorResponse(result) && !bodyFits(result.ContentLength)) {
+    KeepBody(content, header.data() + bodyStart, header.size() - bodyStart,
+             static_cast<std::size_t>(result.ContentLength), lengthLimit);
+    result.Outcome = TransferOutcome::Declined;
+    return result;
+  }
   // Address space for the whole body where holding it costs no memory: the declared length, or
   // all the lengths allow; memory for a declared length up to kMaxReserve. Neither failing is an
   // error: the body may still fit as it grows.

@@ -35,6 +35,9 @@ inline constexpr std::size_t kMaxTextLength = 2147483647;
 // the line's interval for one; only when none comes is the line drawn and the receive that waits
 // made; the last line is always drawn); bytes past a declared length are counted but not kept. A
 // response that ends before its header block does prints a "Fatal: " line and fails with empty
-// Content. A buffer that would pass lengthLimit bytes raises EOutOfMemory (tests lower the limit).
+// Content. A declared length that bodyFits turns down ends the exchange after the header block,
+// Declined, with no progress line. A buffer that would pass lengthLimit bytes raises EOutOfMemory
+// (tests lower the limit).
 HttpResult ReceiveResponse(const ReceiveFn& receive, const ClockFn& clock, const ReceiveNowFn& receiveNow,
-                           const WaitFn& waitReadable, std::size_t lengthLimit = kMaxTextLength);
+                           const WaitFn& waitReadable, const BodyFitsFn& bodyFits = {},
+                           std::size_t lengthLimit = kMaxTextLength);

@@ -9,7 +9,8 @@
 #include "platform/sockets.h"
 #include "ui/status.h"
 
-HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath) {
+HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath,
+                   const BodyFitsFn& bodyFits) {
   HttpResult result;
   if (!platform::StartSockets()) {
     WriteLine("Fatal: could not create socket");
@@ -44,7 +45,7 @@ HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string
         int n = platform::ReceiveBytesNow(socket, buffer, size);
         return n == platform::kNothingReady ? kWouldWait : n;
       },
-      [socket](std::uint32_t ms) { return platform::WaitReadable(socket, ms); });
+      [socket](std::uint32_t ms) { return platform::WaitReadable(socket, ms); }, bodyFits);
 
   platform::ShutdownSending(socket);
   platform::CloseSocket(socket);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "net/content_buffer.h"
@@ -12,6 +13,8 @@ enum class TransferOutcome {
              // declared length, the server closed in order
   Short,     // closed in order before a declared positive length was reached
   Broken,    // a receive error before the body was complete
+  Declined,  // the caller's question turned the declared length down: no more was read, and
+             // Content holds only the body bytes that came with the header block
 };
 
 struct HttpResult {
@@ -29,4 +32,10 @@ inline bool IsErrorResponse(const HttpResult& result) {
   return result.StatusCode >= 0 && (result.StatusCode < 200 || result.StatusCode > 299);
 }
 
-HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath);
+// Whether a body of the declared length (> 0) can be kept: asked once the header block has come,
+// before the body is read, and not for the server's error response, whose answer the user is to
+// hear. An empty one says yes.
+using BodyFitsFn = std::function<bool(std::int32_t length)>;
+
+HttpResult HttpGet(const std::string& host, std::int32_t port, const std::string& remotePath,
+                   const BodyFitsFn& bodyFits = {});

@@ -109,4 +109,11 @@ inline constexpr std::size_t kReasonSize = 256;
 // running out of memory must not be reported instead.
 void FileErrorReason(char (&text)[kReasonSize]);
 
+// The bytes that a file of name can come to hold: what the file system it goes to reports free for
+// this user (on Windows quotas counted; on POSIX, for root, the blocks kept back for root too),
+// plus the length of the existing file of that name, which a body goes over in place. False when
+// there is no figure to trust: the system gives none, a file system reports no total at all, or
+// name is not a missing or regular file (a device, a pipe, a link to be created elsewhere).
+bool RoomForFile(const std::string& name, std::uint64_t& room);
+
 }  // namespace platform

@@ -2,11 +2,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 #include "platform/files.h"
 
@@ -206,6 +208,40 @@ void FileErrorReason(char (&text)[kReasonSize]) {
     std::strncpy(text, reason, sizeof text - 1);
     text[sizeof text - 1] = '\0';
   }
+}
+
+bool RoomForFile(const std::string& name, std::uint64_t& room) {
+  // The file system to ask is the one the body goes to: an existing file's own (links followed),
+  // else the folder's.
+  struct stat st;
+  std::uint64_t held = 0;
+  const std::string folder(name, 0, SplitPath(name).folderEnd);
+  const char* where = folder.empty() ? "." : folder.c_str();
+  if (::stat(name.c_str(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return false;
+    held = static_cast<std::uint64_t>(st.st_size);
+    where = name.c_str();
+  } else if (errno != ENOENT || ::lstat(name.c_str(), &st) == 0) {
+    // No figure for any other answer, nor for a dangling link: the save creates its target, which
+    // may lie on another file system.
+    return false;
+  }
+  struct statvfs disk;
+  int result;
+  do {
+    result = ::statvfs(where, &disk);
+  } while (result != 0 && errno == EINTR);
+  if (result != 0) return false;
+  // Some FUSE and network file systems report no blocks at all: their free count says nothing.
+  const std::uint64_t unit = disk.f_frsize != 0 ? disk.f_frsize : disk.f_bsize;
+  if (disk.f_blocks == 0 || unit == 0) return false;
+  // Root may also fill the blocks that ext2/3/4 keep back for it (f_bfree): counted without them,
+  // a body that fits would be refused.
+  const std::uint64_t blocks = ::geteuid() == 0 ? disk.f_bfree : disk.f_bavail;
+  constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+  room = blocks > kMost / unit ? kMost : blocks * unit;
+  room = room > kMost - held ? kMost : room + held;
+  return true;
 }
 
 }  // namespace platform

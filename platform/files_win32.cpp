@@ -311,4 +311,29 @@ void FileErrorReason(char (&text)[kReasonSize]) {
     wsprintfA(text, "system error %lu", firstError);
 }
 
+bool RoomForFile(const std::string& name, std::uint64_t& room) {
+  const PathParts parts = SplitPath(name);
+  if (IsDeviceName(std::string_view(name).substr(parts.lastStart))) return false;
+  std::uint64_t held = 0;
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) {
+    // A link's own attributes tell neither its target's length nor its volume.
+    if (data.dwFileAttributes &
+        (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT))
+      return false;
+    held = std::uint64_t{data.nFileSizeHigh} << 32 | data.nFileSizeLow;
+  } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return false;
+  }
+  // "C:name" lies in the current folder of drive C, not of the current drive.
+  std::string folder(name, 0, parts.folderEnd);
+  if (folder.empty()) folder = parts.lastStart == 2 && name[1] == ':' ? name.substr(0, 2) : ".";
+  // The figure available to the caller counts the user's quota.
+  ULARGE_INTEGER available, total;
+  if (!GetDiskFreeSpaceExA(folder.c_str(), &available, &total, nullptr) || total.QuadPart == 0) return false;
+  constexpr std::uint64_t kMost = ~std::uint64_t{0};
+  room = available.QuadPart > kMost - held ? kMost : available.QuadPart + held;
+  return true;
+}
+
 }  // namespace platform

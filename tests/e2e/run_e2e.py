@@ -122,6 +122,7 @@ class Case:
     own_folder: bool = False  # the case's folder (not what the files before make in it) belongs to that user
     rival: tuple = None  # (file, stdout template): a second run that saves that file too, started with the
     #                      first; its server answers with TEN once the first run has changed the file's first byte
+    ends_within: float = None  # once the request has arrived, the run ends within this many seconds
 
 
 # The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
@@ -584,11 +585,12 @@ def sample(size):
     return _samples[size]
 
 
-def pattern_response(count):
-    return ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % count, "pattern %d" % count, "close"]
+def pattern_response(count, declared=True):
+    length = "Content-Length: %d\\r\\n" % count if declared else ""
+    return ["send HTTP/1.0 200 OK\\r\\n%s\\r\\n" % length, "pattern %d" % count, "close"]
 
 
-def full_disk(what, before, count, written):
+def full_disk(what, before, count, written, declared=True):
     """A body of count pattern bytes saved as f.bin on a 2 MiB disk that holds the files before."""
     files = {name: Untouched for name in before}
     if written:
@@ -596,21 +598,46 @@ def full_disk(what, before, count, written):
     return Case("full disk: " + what, ["{url}/f.bin"],
                 announced("f.bin") + STATUS + "{any}" + closing(count, "f.bin")
                 + ("" if written else "Fatal: could not write f.bin: {no space}\r\n"),
-                exit=0 if written else 2, before=before, files=files, script=pattern_response(count), disk="2m")
+                exit=0 if written else 2, before=before, files=files, script=pattern_response(count, declared),
+                disk="2m")
 
+
+def no_room(declared, room):
+    return "Fatal: no room for f.bin: the server declares %d bytes, the disk has room for %d\r\n" % (declared, room)
+
+
+MIB = 1024 * 1024
 
 # A 2 MiB disk: 512 pages of 4 KiB. The body must never take the old bytes with it when it does
-# not fit, nor leave a partial body where there was no file.
+# not fit, nor leave a partial body where there was no file. Without a declared length only the
+# write finds that out.
 DISK_CASES = [
-    full_disk("3 MB over 1.5 MB leaves the old file intact", {"f.bin": sample(1500000)}, 3000000, False),
-    full_disk("500 KB over 100 KB on a nearly full disk leaves the old file intact",
-              {"filler": sample(1800000), "f.bin": sample(100000)}, 500000, False),
-    Case("full disk: 3 MB into no file leaves it empty", ["{url}/f.bin"],
+    full_disk("3 MB of no declared length over 1.5 MB leaves the old file intact", {"f.bin": sample(1500000)},
+              3000000, False, declared=False),
+    full_disk("500 KB of no declared length over 100 KB on a nearly full disk leaves the old file intact",
+              {"filler": sample(1800000), "f.bin": sample(100000)}, 500000, False, declared=False),
+    Case("full disk: 3 MB of no declared length into no file leaves it empty", ["{url}/f.bin"],
          announced("f.bin") + STATUS + "{any}" + closing(3000000, "f.bin") + "Fatal: could not write f.bin: {no space}\r\n",
-         exit=2, files={"f.bin": b""}, script=pattern_response(3000000), disk="2m"),
+         exit=2, files={"f.bin": b""}, script=pattern_response(3000000, declared=False), disk="2m"),
     full_disk("1.9 MB over 1.5 MB fits", {"f.bin": sample(1500000)}, 1900000, True),
     full_disk("600 KB over 1 MB on a full disk fits", {"f.bin": sample(1000000), "filler": sample(1090000)},
               600000, True),
+    # A declared length larger than the free room plus the old file ends the run once the headers
+    # have come: the server holds the body back for 3 s, and the run is over long before.
+    Case("full disk: a declared 8 MiB on a 2 MiB disk is refused before the body, nothing created", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + closing(0, "f.bin") + no_room(8 * MIB, 2 * MIB), exit=2,
+         script=["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % (8 * MIB), "pause 3000",
+                 "pattern %d" % (8 * MIB), "close"], disk="2m", ends_within=1.0),
+    # The room is the 2 MiB less the old file's 367 pages, plus its 1,500,000 bytes. The count is of
+    # the body bytes that came with the headers.
+    Case("full disk: a declared 3 MB over 1.5 MB is refused, the old file untouched", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "\r\n\t{count} byte(s) downloaded -> f.bin\r\n" + no_room(3000000, 2 * MIB - 367 * 4096 + 1500000),
+         exit=2, before={"f.bin": sample(1500000)}, files={"f.bin": Untouched}, script=pattern_response(3000000),
+         disk="2m"),
+    Case("full disk: a declared 8 MiB over 7 MiB with 5 MiB free downloads", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + "{any}" + progress(8 * MIB, 8 * MIB) + closing(8 * MIB, "f.bin"),
+         before={"f.bin": Filled(255, 7 * MIB)}, files={"f.bin": PatternBody(8 * MIB)},
+         script=pattern_response(8 * MIB), disk="12m"),
     # Only what lasts is refused before connecting: a folder that cannot take a new file, a file on a
     # read-only file system.
     Case("read-only disk: a new file is refused before connecting", ["{url}/f.bin"],
@@ -961,7 +988,7 @@ class Runner:
             real = self.real_server(case.server)
             port = real.port
 
-        self.helper, self.locked_late, rival = None, False, None
+        self.helper, self.locked_late, self.took_after_request, rival = None, False, 0.0, None
         try:
             if case.lock and not case.lock_on_request:
                 self.helper = hold_lock(os.path.join(folder, case.lock), case.lock_kind, case.lock_seconds)
@@ -983,6 +1010,9 @@ class Runner:
                 self.helper.wait()
 
         problems = []
+        if case.ends_within is not None and self.took_after_request > case.ends_within:
+            problems.append("the run ended %.2f s after the request, later than %.2f s" % (
+                self.took_after_request, case.ends_within))
         if self.locked_late:
             problems.append("the program ended before the helper held the lock: the case proves nothing")
         template = case.stdout
@@ -1115,6 +1145,14 @@ class Runner:
             self.helper = hold_lock(os.path.join(folder, case.lock), case.lock_kind, case.lock_seconds)
             self.locked_late = process.poll() is not None
             code = wait(process, RUN_TIMEOUT)
+        elif case.ends_within is not None:
+            # Timed from the request's arrival: the start of the program (wine's) does not count.
+            deadline = time.monotonic() + RUN_TIMEOUT
+            while process.poll() is None and time.monotonic() < deadline and not os.path.getsize(log):
+                time.sleep(0.01)
+            asked = time.monotonic()
+            code = wait(process, RUN_TIMEOUT)
+            self.took_after_request = time.monotonic() - asked
         elif case.interrupt is None:
             code = wait(process, case.timeout or RUN_TIMEOUT)
         else:

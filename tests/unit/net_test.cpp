@@ -162,17 +162,19 @@ struct FakeSource {
 };
 
 // Every reading advances the clock by 250 ms; the first one is the start tick.
-HttpResult Receive(FakeSource& source, std::uint32_t firstTick = 1000, std::size_t limit = kMaxTextLength) {
+HttpResult Receive(FakeSource& source, std::uint32_t firstTick = 1000, std::size_t limit = kMaxTextLength,
+                   const BodyFitsFn& bodyFits = {}) {
   std::uint32_t tick = firstTick - 250;
   return ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
-                         [&] { return tick += 250; }, {}, {}, limit);
+                         [&] { return tick += 250; }, {}, {}, bodyFits, limit);
 }
 
 const std::string kFatalHeaders = "Fatal: connection closed before the end of the headers\r\n";
 
 TEST(ReceiveResponse, HeaderAndBodyCases) {
   const TransferOutcome kFailed = TransferOutcome::Failed, kComplete = TransferOutcome::Complete,
-                        kShort = TransferOutcome::Short, kBroken = TransferOutcome::Broken;
+                        kShort = TransferOutcome::Short, kBroken = TransferOutcome::Broken,
+                        kDeclined = TransferOutcome::Declined;
   struct Row {
     const char* name;
     std::vector<std::string> blocks;
@@ -182,6 +184,7 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
     TransferOutcome outcome;
     std::int32_t length;
     std::string output;
+    bool fits = true;  // the caller's answer when asked whether a body of the declared length fits
   } rows[] = {
       {"ten of ten in one block",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
@@ -428,17 +431,56 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
        kBroken,
        -1,
        "Downloading 2 of UnKnown Size"},
+      // A declared body that the caller cannot keep is not read: what came with the headers is all.
+      {"a declared length that does not fit ends the exchange after the headers",
+       {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n012", "3456789"},
+       false,
+       1024,
+       "012",
+       kDeclined,
+       10,
+       "",
+       false},
+      {"without a length nothing is judged",
+       {"HTTP/1.0 200 OK\r\n\r\n012", "3456789"},
+       false,
+       1024,
+       "0123456789",
+       kComplete,
+       -1,
+       "Downloading 10 of UnKnown Size"
+       "Downloading 10 of UnKnown Size",
+       false},
+      {"the server's error answer is read, whatever its length",
+       {"HTTP/1.0 404 Not Found\r\nContent-Length: 3\r\n\r\nnot"},
+       false,
+       1024,
+       "not",
+       kComplete,
+       3,
+       "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed",
+       false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     RecordedOutput output;
     FakeSource source{row.blocks, row.endWithError, row.piece};
-    HttpResult result = Receive(source);
+    std::vector<std::int32_t> asked;
+    HttpResult result = Receive(source, 1000, kMaxTextLength, [&](std::int32_t length) {
+      asked.push_back(length);
+      return row.fits;
+    });
     EXPECT_EQ(result.Content, row.content);
     EXPECT_EQ(result.Outcome, row.outcome);
     EXPECT_EQ(result.ContentLength, row.length);
     EXPECT_EQ(output.Text(), row.output);
-    EXPECT_EQ(source.next, row.blocks.size()) << "stopped receiving before the end";
+    // Asked once for a declared length, before the body; a declined body is not received at all.
+    EXPECT_EQ(asked, row.length > 0 && !IsErrorResponse(result) ? std::vector{row.length}
+                                                                : std::vector<std::int32_t>{});
+    if (row.outcome == kDeclined)
+      EXPECT_EQ(source.calls, 1) << "received after declining";
+    else
+      EXPECT_EQ(source.next, row.blocks.size()) << "stopped receiving before the end";
   }
 }
 
@@ -564,10 +606,11 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   BindOutput({platform::StdKind::Console, &RecordStatement});
   FakeSource source{{"A: b\r\n\r\n", std::string(30, 'b'), std::string(30, 'b'), std::string(5, 'b')}};
   std::uint32_t tick = 0;
-  EXPECT_THROW(ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
-                               [&] { return tick++; },
-                               [&](char* buffer, int size) { return source.Receive(buffer, size); }, {}, 64),
-               UnhandledError);
+  EXPECT_THROW(
+      ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
+                      [&] { return tick++; },
+                      [&](char* buffer, int size) { return source.Receive(buffer, size); }, {}, {}, 64),
+      UnhandledError);
   WriteLine("Fatal");
   EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
                                                   "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
