@@ -12,6 +12,7 @@
 #include "app/name_check.h"
 #include "platform/files.h"
 #include "tests/platform/code_page.h"
+#include "tests/platform/file_faults.h"
 #include "tests/unit/net_support.h"
 
 namespace {
@@ -49,7 +50,8 @@ bool MatchesWithReason(const std::string& text, const std::string& expected) {
   return reason.find_first_of("\r\n") == std::string::npos && reason.front() != ' ' && reason.back() != ' ';
 }
 
-enum class Target { File, Directory, EmptyName };
+// CloseFails: the file's close fails; CannotShrink: a file that holds before and refuses to be cut.
+enum class Target { File, Directory, EmptyName, CloseFails, CannotShrink };
 
 struct SaveCase {
   const char* what;
@@ -67,6 +69,20 @@ HttpResult Result(Outcome outcome, std::string content, int length = -1, int sta
 }
 
 const std::string kOld = "old content, longer than the new one";
+
+// A status code's answer over an old file: a code outside 200-299 keeps it, one inside replaces it.
+SaveCase Answered(int status, const char* reason) {
+  const bool error = status < 200 || status > 299;
+  const std::string line = "\r\n\t3 byte(s) downloaded -> {name}\r\n";
+  return {reason,
+          kOld,
+          Result(Outcome::Complete, "new", 3, status, reason),
+          error ? line + "Fatal: the server answered " + std::to_string(status) + " " + reason +
+                      "\r\nThe existing file {name} was kept; the server's answer was not saved\r\n"
+                : line,
+          error ? 2 : 0,
+          error ? kOld : "new"};
+}
 
 const SaveCase kCases[] = {
     {"complete into a new file", std::nullopt, Result(Outcome::Complete, "hello"),
@@ -133,6 +149,19 @@ const SaveCase kCases[] = {
      "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
      "Fatal: could not write : {reason}\r\n",
      2, std::nullopt, Target::EmptyName},
+    // The data may never have reached the disk.
+    {"a failed close is a failed save", std::nullopt, Result(Outcome::Complete, "hello"),
+     "\r\n\t5 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2, "hello",
+     Target::CloseFails},
+    // The old file's tail stays behind the shorter body.
+    {"a failed cut is a failed save", kOld, Result(Outcome::Complete, "new", 3),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2,
+     "new content, longer than the new one", Target::CannotShrink},
+    Answered(100, "Continue"),
+    Answered(199, "Informational"),
+    Answered(200, "OK"),
+    Answered(299, "Success"),
+    Answered(300, "Multiple Choices"),
 };
 
 // Names the case instead of dumping its bytes when it fails.
@@ -152,9 +181,17 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
   const fs::path dir = fs::temp_directory_path() / folder;
   fs::remove_all(dir);
   fs::create_directories(dir);
-  const fs::path file = dir / "saved.bin";
+  fs::path file = dir / "saved.bin";
   if (c.target == Target::Directory) fs::create_directory(file);
-  if (c.before) WriteFile(file, *c.before);
+  if (c.target == Target::CannotShrink) {
+    const std::optional<std::string> sealed = test_platform::FileThatCannotShrink(*c.before);
+    if (!sealed) GTEST_SKIP() << "no file here refuses to be cut";
+    file = *sealed;
+  } else if (c.before) {
+    WriteFile(file, *c.before);
+  }
+  if (c.target == Target::CloseFails && !test_platform::FailNextCloseOf(file.string()))
+    GTEST_SKIP() << "no close fails here";
   const std::string name = c.target == Target::EmptyName ? "" : file.string();
 
   net_test::RecordedOutput output;
