@@ -30,6 +30,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
 import time
 
@@ -112,6 +113,9 @@ class Case:
     timeout: int = None  # seconds the run may take, when more than RUN_TIMEOUT
     lock: str = None  # a helper process holds an exclusive flock on this file of the folder during the run
     lock_on_request: bool = False  # the helper takes it only once the request has arrived
+    ignored: tuple = ()  # signals the program inherits as ignored (after the runner's reset to the defaults)
+    fifo: bool = False  # interrupt_on_write's file is a FIFO whose reader never reads: the signals go once it is
+    #                     full, and the run must end within 10 s of them
 
 
 # The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
@@ -596,6 +600,16 @@ WRITE_CASES = [
          exit=-signal.SIGTERM, before={"f.bin": Filled(255, WRITTEN)}, files={"f.bin": PatternBody(WRITTEN)},
          script=pattern_response(WRITTEN), interrupt_on_write="f.bin", write_signals=(signal.SIGTERM, signal.SIGINT),
          posix_only=True),
+    # A signal ignored by the parent (a run under nohup) stays ignored: the run ends as if none came.
+    Case("SIGHUP inherited as ignored, sent while the body goes over an old file: exit 0, the whole new file",
+         ["{url}/f.bin"], announced("f.bin") + STATUS + "{any}" + progress(WRITTEN, WRITTEN) + closing(WRITTEN, "f.bin"),
+         before={"f.bin": Filled(255, WRITTEN)}, files={"f.bin": PatternBody(WRITTEN)}, script=pattern_response(WRITTEN),
+         interrupt_on_write="f.bin", write_signals=(signal.SIGHUP,), ignored=(signal.SIGHUP,), posix_only=True),
+    # A pipe has no old content to lose, and its reader may never take the bytes.
+    Case("Ctrl+C while argument 2 is a FIFO whose reader stalls, body over 64 KiB: the run ends at once",
+         ["{url}/f.bin", "out.fifo"], announced("f.bin") + STATUS + "{any}", exit=-signal.SIGINT,
+         files={"out.fifo": b""}, script=pattern_response(1 << 20), interrupt_on_write="out.fifo", fifo=True,
+         posix_only=True),
 ]
 
 LARGE = 640 * 1024 * 1024
@@ -650,12 +664,12 @@ def wait_until_listening(port, process, what):
     raise RuntimeError("%s does not listen on 127.0.0.1:%d" % (what, port))
 
 
-def default_signals():
+def default_signals(ignored=()):
     """In the child: the signals sent to it (SIGINT to the program, SIGTERM to a server at its end)
     act by default. A parent may have started this run with them ignored (a background job of a
-    script ignores SIGINT), and the child would inherit that."""
+    script ignores SIGINT), and the child would inherit that. The ignored ones are then set ignored."""
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
-        signal.signal(number, signal.SIG_DFL)
+        signal.signal(number, signal.SIG_IGN if number in ignored else signal.SIG_DFL)
 
 
 def wait(process, seconds):
@@ -779,6 +793,8 @@ class Runner:
                     else:
                         f.write(data)
 
+        if case.fifo:
+            os.mkfifo(os.path.join(folder, case.interrupt_on_write))
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
             script = os.path.join(self.root, "script%02d.txt" % index)
@@ -881,7 +897,7 @@ class Runner:
             stdout = broken
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
                                    stdin=subprocess.DEVNULL, env=self.environment(case),
-                                   preexec_fn=default_signals)
+                                   preexec_fn=lambda: default_signals(case.ignored))
         if case.stdout_to == "full":
             stdout.close()
         elif broken is not None:
@@ -903,8 +919,7 @@ class Runner:
         reader.start()
         err_reader.start()
         if case.interrupt_on_write is not None:
-            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write),
-                                           case.write_signals)
+            code = self.interrupt_on_write(process, os.path.join(folder, case.interrupt_on_write), case)
         elif case.lock_on_request:
             # The request has arrived, so the check before connecting is past; the server pauses
             # before it answers, and the save then meets the lock.
@@ -936,20 +951,28 @@ class Runner:
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
 
     @staticmethod
-    def interrupt_on_write(process, path, signals):
-        """The signals as soon as the file's first byte changes; then the exit code, None while it still runs."""
+    def interrupt_on_write(process, path, case):
+        """The signals as soon as the file's first byte changes (a FIFO: once it is full); then the exit
+        code, None while it still runs."""
         deadline = time.monotonic() + RUN_TIMEOUT
-        with open(path, "rb") as f:
-            first = os.pread(f.fileno(), 1, 0)
+        # Not blocking: a FIFO's open for reading would wait for the program's open for writing.
+        with open(os.open(path, os.O_RDONLY | os.O_NONBLOCK), "rb", buffering=0) as f:
+            if case.fifo:
+                def written():  # a FIFO's reader sees how many bytes wait in it
+                    waiting = fcntl.ioctl(f.fileno(), termios.FIONREAD, b"\0\0\0\0")
+                    return int.from_bytes(waiting, sys.byteorder) >= fcntl.fcntl(f.fileno(), fcntl.F_GETPIPE_SZ)
+            else:
+                first = os.pread(f.fileno(), 1, 0)
+                written = lambda: os.pread(f.fileno(), 1, 0) != first
             while process.poll() is None and time.monotonic() < deadline:
-                if os.pread(f.fileno(), 1, 0) != first:
-                    for index, number in enumerate(signals):
+                if written():
+                    for index, number in enumerate(case.write_signals):
                         if index:
                             time.sleep(0.005)  # the write of 256 MiB takes several times as long
                         process.send_signal(number)
                     break
                 time.sleep(0.001)
-        return wait(process, RUN_TIMEOUT)
+            return wait(process, 10 if case.fifo else RUN_TIMEOUT)
 
     def without_wine_noise(self, stderr):
         # wine may print its own start-up notes on standard error; the program's report is what counts.
