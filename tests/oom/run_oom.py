@@ -6,7 +6,7 @@ alone (a passing shortage, which the program may get over). Every run must end w
 
   0  the download complete, the file holding the body,
   1  the report naming EOutOfMemory on standard error, the existing file untouched,
-  2  a "Fatal: " line on standard output,
+  2  a "Fatal: " line on standard output, the existing file untouched,
 
 never with a signal (an abort or a crash), another exit code or a hang.
 
@@ -91,12 +91,12 @@ class Case:
             return "ended by signal %d; stderr %r" % (-code, stderr[-300:])
         if code == 0:
             return None if saved == self.body else "exit 0 with %d bytes saved, not the body" % len(saved)
-        if code == 1:
-            if not Expect(REPORT, self.port, self.exe).matches(stderr):
-                return "exit 1, stderr %r is not the out-of-memory report" % stderr[-300:]
-            return None if saved == OLD else "exit 1, but the existing file was changed"
-        if code == 2:
-            return None if b"Fatal: " in stdout else "exit 2 without a Fatal line: %r" % stdout[-300:]
+        if code == 1 and not Expect(REPORT, self.port, self.exe).matches(stderr):
+            return "exit 1, stderr %r is not the out-of-memory report" % stderr[-300:]
+        if code == 2 and b"Fatal: " not in stdout:
+            return "exit 2 without a Fatal line: %r" % stdout[-300:]
+        if code in (1, 2):
+            return None if saved == OLD else "exit %d, but the existing file was changed" % code
         return "exit code %d; stderr %r" % (code, stderr[-300:])
 
     def close(self):

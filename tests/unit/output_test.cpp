@@ -147,14 +147,22 @@ TEST(Errors, ReportLayout) {
   EXPECT_EQ(UnhandledErrorReport({"EConvertError", std::string(5000, '7'), 0}, "pliv", report).size(), 1023u);
 }
 
+// Raises from a function of its own, whose code the report's address must point into.
+[[gnu::noinline]] void RaiseHere() {
+  RaiseConvertError("12x");
+}
+
 TEST(Errors, RaiseRecordsTheRaisingCode) {
   try {
-    RaiseConvertError("12x");
+    RaiseHere();
     ADD_FAILURE() << "no error raised";
   } catch (const UnhandledError& e) {
     EXPECT_STREQ(e.className, "EConvertError");
     EXPECT_EQ(e.message, "'12x' is not a valid integer value");
-    EXPECT_NE(e.address, 0u);
+    // The call is among the first instructions of RaiseHere.
+    const auto raiser = reinterpret_cast<std::uintptr_t>(&RaiseHere);
+    EXPECT_GT(e.address, raiser);
+    EXPECT_LT(e.address, raiser + 256) << "the address lies outside RaiseHere";
   }
 }
 
