@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "net/content_buffer.h"
+#include "tests/server/script_server.h"
 
 TEST(ContentBuffer, GrowsKeepingEveryByte) {
   ContentBuffer content;
@@ -15,7 +16,7 @@ TEST(ContentBuffer, GrowsKeepingEveryByte) {
   // Blocks of every size from 0 to 2047 bytes, each byte telling its position.
   for (std::size_t block = 0; block < 2048; ++block) {
     std::string bytes;
-    for (std::size_t i = 0; i < block; ++i) bytes += static_cast<char>((expected.size() + i) * 7 % 251);
+    for (std::size_t i = 0; i < block; ++i) bytes += static_cast<char>(PatternByte(expected.size() + i));
     ASSERT_TRUE(content.Append(bytes.data(), bytes.size()));
     expected += bytes;
     capacities.insert(content.capacity());
@@ -77,7 +78,7 @@ TEST(ContentBuffer, GrowsInPlaceWithinHeldAddressSpace) {
       while (expected.size() < upTo) {
         std::string bytes;
         for (std::size_t i = 0; i < 1024 && expected.size() + i < upTo; ++i)
-          bytes += static_cast<char>((expected.size() + i) * 7 % 251);
+          bytes += static_cast<char>(PatternByte(expected.size() + i));
         ASSERT_TRUE(content.Append(bytes.data(), bytes.size()));
         expected += bytes;
       }

@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "tests/platform/code_page.h"
 #include "tests/platform/file_faults.h"
-#include "tests/unit/net_support.h"
+#include "tests/program_text.h"
 
 namespace {
 
@@ -194,7 +194,7 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
     GTEST_SKIP() << "no close fails here";
   const std::string name = c.target == Target::EmptyName ? "" : file.string();
 
-  net_test::RecordedOutput output;
+  test_output::RecordedOutput output;
   const int exitCode = SaveAndReport(c.result, name, true);
 
   EXPECT_TRUE(MatchesWithReason(output.Text(), Replace(c.output, "{name}", name)))

@@ -7,21 +7,21 @@
 
 #include "net/http_get.h"
 #include "net/resolve.h"
+#include "tests/program_text.h"
 #include "tests/unit/net_support.h"
 
 namespace {
 
 using net_test::LoopbackServer;
 using net_test::MatchesWithFigures;
-using net_test::RecordedOutput;
+using test_output::RecordedOutput;
 
-const std::string kFixedHeaders = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
 const std::string kPhases = "Connecting ...Sending headers ...Getting headers ...";
 
-// The pattern bytes as the script format defines them, recomputed here.
+// The bytes of a pattern action.
 std::string Pattern(std::size_t count) {
   std::string bytes(count, '\0');
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((i * 7 + 3) % 251);
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(PatternByte(i));
   return bytes;
 }
 
@@ -87,7 +87,7 @@ TEST(HttpGet, AgainstScriptedServer) {
     HttpResult result = HttpGet("127.0.0.1", server.port, row.path);
     std::vector<std::string> requests = server.Finish();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0], "GET " + row.requestLine + kFixedHeaders);
+    EXPECT_EQ(requests[0], test_output::RequestFor(row.requestLine));
     EXPECT_EQ(result.Content.size(), row.content.size());
     EXPECT_TRUE(result.Content == row.content);
     EXPECT_EQ(result.Outcome, row.outcome);

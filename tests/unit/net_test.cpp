@@ -12,14 +12,13 @@
 #include "net/headers.h"
 #include "net/progress.h"
 #include "net/resolve.h"
+#include "tests/program_text.h"
 #include "tests/unit/net_support.h"
 
 namespace {
 
 using namespace std::string_literals;
-using net_test::RecordedOutput;
-
-const std::string kFixedHeaders = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
+using test_output::RecordedOutput;
 
 TEST(RequestText, EscapesControlBytesOnly) {
   struct Row {
@@ -33,7 +32,7 @@ TEST(RequestText, EscapesControlBytesOnly) {
       {"/%41%zz?q=1/2#f\\", "/%41%zz?q=1/2#f\\"},  // "%" and everything printable as typed
       {"/\x80\xff\x21", "/\x80\xff!"},             // bytes above 127 as typed
   };
-  for (const Row& row : rows) EXPECT_EQ(RequestText(row.path), "GET " + row.line + kFixedHeaders) << row.line;
+  for (const Row& row : rows) EXPECT_EQ(RequestText(row.path), test_output::RequestFor(row.line)) << row.line;
 }
 
 TEST(IsAddressText, SevenBytesOfDigitsAndPoints) {
@@ -442,15 +441,6 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
   }
 }
 
-// What reached standard output, one entry per statement: on a console every statement is
-// passed on at once.
-std::vector<std::string> statements;
-
-bool RecordStatement(const char* data, std::size_t size, int&) {
-  statements.emplace_back(data, size);
-  return true;
-}
-
 // The pace of the progress lines: each body receive of 100 bytes (the last one closes) reads the
 // clock once, at the time of its row; ready: whether a receive that must not wait finds bytes;
 // comes: whether they come while the held line waits out the rest of its 50 ms.
@@ -525,8 +515,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    statements.clear();
-    BindOutput({row.kind, &RecordStatement});
+    RecordedOutput output(row.kind);
     std::size_t receives = 0, readings = 0;
     int asked = 0;
     bool came = false;
@@ -552,16 +541,14 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     FlushOutput();
     std::string expected;
     for (int count : row.drawn) expected += FormatText("Downloading %d of UnKnown Size", {count});
-    std::string all;
-    for (const std::string& statement : statements) all += statement;
-    EXPECT_EQ(all, expected);
+    EXPECT_EQ(output.Text(), expected);
     EXPECT_EQ(asked, row.asked);
     EXPECT_EQ(waits, row.waits);
   }
 
   // Text of anyone else's draws a held line first: an error report finds the screen up to date.
-  statements.clear();
-  BindOutput({platform::StdKind::Console, &RecordStatement});
+  // On a console every statement is passed on at once.
+  RecordedOutput output(platform::StdKind::Console);
   FakeSource source{{"A: b\r\n\r\n", std::string(30, 'b'), std::string(30, 'b'), std::string(5, 'b')}};
   std::uint32_t tick = 0;
   EXPECT_THROW(ReceiveResponse([&](char* buffer, int size) { return source.Receive(buffer, size); },
@@ -569,9 +556,8 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
                                [&](char* buffer, int size) { return source.Receive(buffer, size); }, {}, 64),
                UnhandledError);
   WriteLine("Fatal");
-  EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
-                                                  "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
-  BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
+  EXPECT_EQ(test_output::passes, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
+                                                           "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
 }
 
 TEST(ReceiveResponse, StatusReasonAndLocation) {

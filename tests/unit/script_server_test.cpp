@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/http_get.h"
+#include "tests/program_text.h"
 #include "tests/server/script_server.h"
 #include "tests/unit/net_support.h"
 
@@ -79,7 +80,7 @@ TEST(ScriptServer, ServesConnectionsOneAfterAnother) {
   server.options.connections = 2;
   std::string error;
   ASSERT_TRUE(server.Start("send HTTP/1.0 200 OK\\r\\n\\r\\nsame", error)) << error;
-  net_test::RecordedOutput output;
+  test_output::RecordedOutput output;
   HttpResult first = HttpGet("127.0.0.1", server.port, "/one");
   HttpResult second = HttpGet("127.0.0.1", server.port, "/two");
   std::vector<std::string> requests = server.Finish();
