@@ -34,7 +34,9 @@ import termios
 import threading
 import time
 
-TITLE = "Pliv Version 1.0 - download file from web"
+# The banner's lines, as the program writes them before anything else.
+BANNER = ["-" * 48, "Pliv Version 1.0 - download file from web", "Copyright (c) Pliv authors", "", "", "",
+          "More tools: https://www.example.com/tools", "-" * 48]
 REQUEST = b"GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n"
 RUN_TIMEOUT = 120
 
@@ -631,7 +633,7 @@ class Expect:
     def __init__(self, template, port, exe):
         parts = re.split(r"(\{(?:banner|port|exe|#|any|count|hex8)\})", template)
         pieces = {
-            "{banner}": b"-{48}\r\n" + re.escape(TITLE.encode()) + b"\r\n[^\r\n]*\r\n\r\n\r\n\r\n[^\r\n]*\r\n-{48}\r\n",
+            "{banner}": re.escape("".join(line + "\r\n" for line in BANNER).encode()),
             "{port}": re.escape(str(port).encode()),
             "{exe}": re.escape(exe.encode()),
             "{#}": rb"[0-9]+[.,][0-9][0-9]",
@@ -643,6 +645,21 @@ class Expect:
 
     def matches(self, data):
         return self.regex.fullmatch(data) is not None
+
+
+def locale_environment(name, folder):
+    """The variables of a run in locale name (e.g. de_DE.UTF-8), which the machine need not have
+    installed: compiled into folder/locales once."""
+    locales = os.path.join(folder, "locales")
+    if not os.path.isdir(os.path.join(locales, name)):
+        language, charset = name.split(".")
+        os.makedirs(locales, exist_ok=True)
+        # localedef exits non-zero on mere warnings; the compiled folder is what counts.
+        subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, name)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.isdir(os.path.join(locales, name)):
+            raise RuntimeError("localedef could not compile " + name)
+    return {"LOCPATH": locales, "LC_ALL": name, "LANG": name}
 
 
 def free_port():
@@ -742,7 +759,6 @@ class Runner:
         self.root = root
         self.max_send = max_send
         self.real = {}
-        self.banner_text = None
         if self.wine:
             self.keep_wine_up()
 
@@ -834,7 +850,8 @@ class Runner:
             template = template.replace(STATUS, STATUS + "{any}")
         if case.interrupt is not None:
             # Stopped while waiting: what had passed the 128-byte buffer, and nothing else.
-            whole = template.replace("{banner}", self.banner()).replace("{port}", str(port)).encode("latin-1")
+            banner = "".join(line + "\r\n" for line in BANNER)
+            whole = template.replace("{banner}", banner).replace("{port}", str(port)).encode("latin-1")
             if not whole.startswith(stdout) or not stdout:
                 problems.append("stdout %r\n    is not a beginning of %r" % (stdout[-600:], whole))
         elif not Expect(template, port, self.exe).matches(stdout):
@@ -853,28 +870,8 @@ class Runner:
                 problems.append("request %r, expected %r" % (got, case.request))
         return problems
 
-    def banner(self):
-        """The banner as the program writes it (its credit lines are the program's own)."""
-        if self.banner_text is None:
-            out = subprocess.run(self.pliv, cwd=self.root, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT).stdout
-            self.banner_text = out[:out.rindex(b"-" * 48 + b"\r\n") + 50].decode("latin-1")
-        return self.banner_text
-
     def environment(self, case):
-        if case.locale is None:
-            return None
-        # A locale the machine may not have installed: compiled into the run's own folder.
-        locales = os.path.join(self.root, "locales")
-        if not os.path.isdir(os.path.join(locales, case.locale)):
-            language, charset = case.locale.split(".")
-            os.makedirs(locales, exist_ok=True)
-            # localedef exits non-zero on mere warnings; the compiled folder is what counts.
-            subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, case.locale)],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if not os.path.isdir(os.path.join(locales, case.locale)):
-                raise RuntimeError("localedef could not compile " + case.locale)
-        return dict(os.environ, LOCPATH=locales, LC_ALL=case.locale, LANG=case.locale)
+        return None if case.locale is None else dict(os.environ, **locale_environment(case.locale, self.root))
 
     def run_pliv(self, args, folder, case, log):
         command, stdout, broken = self.pliv + args, subprocess.PIPE, None
