@@ -9,14 +9,6 @@
 #include "request/url.h"
 #include "tests/program_text.h"
 
-namespace {
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view url = fuzz::AsText(data, size);
   DownloadRequest request;
@@ -28,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!request.RemotePath.empty() && request.RemotePath[0] == '/', "RemotePath starts with \"/\"",
              url);
   // Everything after the first "/" that follows the scheme is the path, untouched.
-  FUZZ_CHECK(EndsWith(url, std::string_view(request.RemotePath).substr(1)),
+  FUZZ_CHECK(url.ends_with(std::string_view(request.RemotePath).substr(1)),
              "RemotePath ends the URL as typed", url);
   FUZZ_CHECK(request.LocalFileName.find('\\') == std::string::npos, "LocalFileName holds no \"\\\"", url);
   FUZZ_CHECK(request.LocalFileName.find_first_of("/:") == std::string::npos,
              "LocalFileName holds no \"/\" or \":\"", url);
-  FUZZ_CHECK(EndsWith(request.RemotePath, request.LocalFileName), "LocalFileName is the end of RemotePath",
+  FUZZ_CHECK(request.RemotePath.ends_with(request.LocalFileName), "LocalFileName is the end of RemotePath",
              url);
   FUZZ_CHECK(request.Host.find('/') == std::string::npos, "Host holds no \"/\"", url);
   FUZZ_CHECK(request.Host.find(':') == std::string::npos, "Host holds no \":\"", url);

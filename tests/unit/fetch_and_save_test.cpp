@@ -70,20 +70,6 @@ HttpResult Result(Outcome outcome, std::string content, int length = -1, int sta
 
 const std::string kOld = "old content, longer than the new one";
 
-// A status code's answer over an old file: a code outside 200-299 keeps it, one inside replaces it.
-SaveCase Answered(int status, const char* reason) {
-  const bool error = status < 200 || status > 299;
-  const std::string line = "\r\n\t3 byte(s) downloaded -> {name}\r\n";
-  return {reason,
-          kOld,
-          Result(Outcome::Complete, "new", 3, status, reason),
-          error ? line + "Fatal: the server answered " + std::to_string(status) + " " + reason +
-                      "\r\nThe existing file {name} was kept; the server's answer was not saved\r\n"
-                : line,
-          error ? 2 : 0,
-          error ? kOld : "new"};
-}
-
 const SaveCase kCases[] = {
     {"complete into a new file", std::nullopt, Result(Outcome::Complete, "hello"),
      "\r\n\t5 byte(s) downloaded -> {name}\r\n", 0, "hello"},
@@ -157,11 +143,6 @@ const SaveCase kCases[] = {
     {"a failed cut is a failed save", kOld, Result(Outcome::Complete, "new", 3),
      "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2,
      "new content, longer than the new one", Target::CannotShrink},
-    Answered(100, "Continue"),
-    Answered(199, "Informational"),
-    Answered(200, "OK"),
-    Answered(299, "Success"),
-    Answered(300, "Multiple Choices"),
 };
 
 // Names the case instead of dumping its bytes when it fails.

@@ -560,14 +560,16 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
                                                            "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
 }
 
+// The answer is the file for a 2xx status code, or without a status line (error false).
 TEST(ReceiveResponse, StatusReasonAndLocation) {
   const std::string longText(300, 'r');
   struct Row {
     std::string header;
     int code;
     std::string reason, location;
+    bool error = true;
   } rows[] = {
-      {"HTTP/1.1 200 OK\r\nLocation: /x", 200, "OK", ""},
+      {"HTTP/1.1 200 OK\r\nLocation: /x", 200, "OK", "", false},
       {"HTTP/1.0 404 Not Found\r\nLocation: /x", 404, "Not Found", ""},
       {"HTTP/1.1 301 Moved Permanently\r\nX-Location: /no\r\nlocation:  http://h/f.zip ", 301,
        "Moved Permanently", "http://h/f.zip"},
@@ -577,7 +579,11 @@ TEST(ReceiveResponse, StatusReasonAndLocation) {
        404, "Not?[2J?Found?", ""},
       {"HTTP/1.0 307 " + longText + "\r\nLocation: " + longText, 307, longText.substr(0, 200),
        longText.substr(0, 200)},
-      {"Server: no status line\r\nLocation: /x", -1, "", ""},
+      {"Server: no status line\r\nLocation: /x", -1, "", "", false},
+      {"HTTP/1.1 100 Continue", 100, "Continue", ""},
+      {"HTTP/1.1 199 Last", 199, "Last", ""},
+      {"HTTP/1.1 299 Last", 299, "Last", "", false},
+      {"HTTP/1.1 300 Multiple Choices", 300, "Multiple Choices", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.header);
@@ -588,6 +594,7 @@ TEST(ReceiveResponse, StatusReasonAndLocation) {
     EXPECT_EQ(result.Reason, row.reason);
     EXPECT_EQ(result.Location, row.location);
     EXPECT_EQ(result.Content, "body");
+    EXPECT_EQ(IsErrorResponse(result), row.error);
   }
 }
 
