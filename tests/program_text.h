@@ -36,8 +36,6 @@ class RecordedOutput {
     FlushOutput();
     BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
   }
-  RecordedOutput(const RecordedOutput&) = delete;
-  RecordedOutput& operator=(const RecordedOutput&) = delete;
 
   // Starts a new record, bound as kind.
   void Bind(platform::StdKind kind) {

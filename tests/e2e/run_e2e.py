@@ -662,6 +662,15 @@ def locale_environment(name, folder):
     return {"LOCPATH": locales, "LC_ALL": name, "LANG": name}
 
 
+def start_scripted_server(program, script, path, options):
+    """The scripted server program serving script (its lines, written to path); returns it and its port."""
+    with open(path, "w") as f:
+        f.write("\n".join(script) + "\n")
+    process = subprocess.Popen([program, "--script", path] + options, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, preexec_fn=default_signals)
+    return process, int(process.stdout.readline())
+
+
 def free_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -813,13 +822,9 @@ class Runner:
             os.mkfifo(os.path.join(folder, case.interrupt_on_write))
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
-            script = os.path.join(self.root, "script%02d.txt" % index)
-            with open(script, "w") as f:
-                f.write("\n".join(case.script) + "\n")
-            options = ["--max-send", str(self.max_send)] if self.max_send else []
-            scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log] + options,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=default_signals)
-            port = int(scripted.stdout.readline())
+            options = ["--request-log", log] + (["--max-send", str(self.max_send)] if self.max_send else [])
+            scripted, port = start_scripted_server(self.server, case.script,
+                                                   os.path.join(self.root, "script%02d.txt" % index), options)
         elif case.server == "refused":
             port = free_port()
         else:

@@ -23,7 +23,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import OLD, Expect, default_signals, pattern, stop  # noqa: E402
+from run_e2e import OLD, Expect, pattern, start_scripted_server, stop  # noqa: E402
 
 RUN_TIMEOUT = 20
 REPORT = "Exception EOutOfMemory in module {exe} at {hex8}.\r\nOut of memory.\r\n\r\n"
@@ -41,7 +41,7 @@ CASES = [
 
 def script(size, declared):
     header = "HTTP/1.0 200 OK\\r\\n" + ("Content-Length: %d\\r\\n" % size if declared else "") + "\\r\\n"
-    return "send %s\n%sclose\n" % (header, "pattern %d\n" % size if size else "")
+    return ["send " + header] + (["pattern %d" % size] if size else []) + ["close"]
 
 
 class Case:
@@ -49,13 +49,9 @@ class Case:
         self.args, self.root, self.name, self.body = args, root, name, pattern(size)
         self.exe = os.path.basename(args.pliv)
         self.folder = os.path.join(root, "run")
-        path = os.path.join(root, "script.txt")
-        with open(path, "w") as f:
-            f.write(script(size, declared))
         # One server for all runs of the case: a run that ends before it connects leaves it waiting.
-        self.server = subprocess.Popen([args.server, "--script", path, "--connections", "1000000"],
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, preexec_fn=default_signals)
-        self.port = int(self.server.stdout.readline())
+        self.server, self.port = start_scripted_server(args.server, script(size, declared),
+                                                       os.path.join(root, "script.txt"), ["--connections", "1000000"])
         self.target = os.path.join(self.folder, "f.bin")
 
     def run(self, environment):

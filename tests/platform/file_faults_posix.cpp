@@ -4,38 +4,32 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <string_view>
 
 #include "tests/platform/file_faults.h"
 
 namespace {
-std::string failingClose;  // the absolute path whose next close fails; empty for none
+std::filesystem::path failingClose;  // whose next close fails; empty for none
 }
 
 extern "C" int __real_close(int fd);
 
 // Every other descriptor is closed as usual.
 extern "C" int __wrap_close(int fd) {
-  if (!failingClose.empty()) {
-    char link[32], target[4096];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-    const ssize_t size = ::readlink(link, target, sizeof target);
-    if (size > 0 && std::string_view(target, static_cast<std::size_t>(size)) == failingClose) {
-      failingClose.clear();
-      __real_close(fd);
-      errno = EIO;
-      return -1;
-    }
-  }
-  return __real_close(fd);
+  std::error_code error;
+  if (failingClose.empty() ||
+      std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error) != failingClose)
+    return __real_close(fd);
+  failingClose.clear();
+  __real_close(fd);
+  errno = EIO;
+  return -1;
 }
 
 namespace test_platform {
 
 bool FailNextCloseOf(const std::string& path) {
-  failingClose = std::filesystem::weakly_canonical(path).string();
+  failingClose = std::filesystem::weakly_canonical(path);
   return true;
 }
 
@@ -44,8 +38,7 @@ std::optional<std::string> FileThatCannotShrink(const std::string& content) {
   if (fd < 0 || ::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
       ::fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK) != 0)
     return std::nullopt;
-  // Left open: the name lives as long as the descriptor.
-  return "/proc/self/fd/" + std::to_string(fd);
+  return "/proc/self/fd/" + std::to_string(fd);  // as long as the descriptor stays open
 }
 
 }  // namespace test_platform

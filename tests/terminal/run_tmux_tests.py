@@ -23,7 +23,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import BANNER, locale_environment, progress  # noqa: E402
+from run_e2e import BANNER, locale_environment, progress, start_scripted_server  # noqa: E402
 
 WIDTH, HEIGHT = 80, 24
 LIGHT_GREEN = 10
@@ -313,12 +313,12 @@ class Wine:
 # The checks: each returns a list of failure texts (empty: passed; None: not for this build)
 
 
-def check_banner(rows, bg):
+def check_banner(rows, bg, fg=LIGHT_GREEN):
     failures = []
     for n, line in enumerate(BANNER):
         if row_text(rows, n) != line:
             failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
-        failures += check_colours(rows, n, LIGHT_GREEN, bg, "banner")
+        failures += check_colours(rows, n, fg, bg, "banner")
     return failures
 
 
@@ -366,10 +366,7 @@ def test_dumb_terminal(run, args):
         return None
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"],
                                  attribute="0x1F", term="dumb")
-    for n, line in enumerate(BANNER):
-        if row_text(rows, n) != line:
-            failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
-        failures += check_colours(rows, n, None, None, "banner")
+    failures += check_banner(rows, None, fg=None)
     if row_text(rows, 8) != "Done":
         failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
     failures += check_colours(rows, 8, None, None, "status")
@@ -407,11 +404,7 @@ class Server:
 
     def __init__(self, args, script):
         path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
-        with open(path, "w") as f:
-            f.write("\n".join(script) + "\n")
-        self.process = subprocess.Popen([args.server, "--script", path, "--connections", "5"],
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.port = int(self.process.stdout.readline())
+        self.process, self.port = start_scripted_server(args.server, script, path, ["--connections", "5"])
 
     def __enter__(self):
         return self
