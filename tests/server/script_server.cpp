@@ -2,7 +2,6 @@
 #include "tests/server/script_server.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "tests/platform/listen.h"
@@ -92,18 +91,6 @@ void SendPattern(Sender& sender, std::uint64_t count) {
   }
 }
 
-void SendFile(Sender& sender, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    std::fprintf(stderr, "scripted_server: cannot open %s\n", path.c_str());
-    return;
-  }
-  char buffer[65536];
-  std::size_t n;
-  while (!sender.failed && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) sender.Send(buffer, n);
-  std::fclose(file);
-}
-
 // Reads until the client closes or pauses for the timeout.
 std::string ReadRest(platform::SocketHandle connection, int timeoutMs) {
   platform::SetReceiveTimeout(connection, timeoutMs);
@@ -124,9 +111,6 @@ void Play(platform::SocketHandle connection, const std::vector<ServerAction>& ac
     switch (action.kind) {
       case ServerAction::Kind::Send:
         sender.Send(action.text.data(), action.text.size());
-        break;
-      case ServerAction::Kind::SendFile:
-        SendFile(sender, action.text);
         break;
       case ServerAction::Kind::Pause:
         Sleep(action.count);
@@ -231,10 +215,6 @@ bool ParseScript(std::string_view script, std::vector<ServerAction>& actions, st
     if (word == "send") {
       action.kind = ServerAction::Kind::Send;
       UnescapeText(argument, action.text, problem);
-    } else if (word == "sendfile") {
-      action.kind = ServerAction::Kind::SendFile;
-      action.text = std::string(argument);
-      if (argument.empty()) problem = "sendfile needs a path";
     } else if (word == "pause") {
       action.kind = ServerAction::Kind::Pause;
       needsCount = true;
