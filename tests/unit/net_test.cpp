@@ -445,6 +445,7 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
 // clock once, at the time of its row; ready: whether a receive that must not wait finds bytes;
 // comes: whether they come while the held line waits out the rest of its 50 ms.
 TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
+  const platform::StdKind console = platform::StdKind::Console, file = platform::StdKind::File;
   struct Row {
     const char* name;
     platform::StdKind kind;
@@ -455,7 +456,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     std::vector<std::uint32_t> waits;
   } rows[] = {
       {"data keeps coming: held until 50 ms have passed, the final line drawn",
-       platform::StdKind::Console,
+       console,
        {0, 10, 20, 49, 50, 60, 70},
        true,
        false,
@@ -463,7 +464,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        4,
        {}},
       {"nothing ready, 20 ms after the last draw: held while data comes within the remaining 30 ms",
-       platform::StdKind::Console,
+       console,
        {0, 20, 40, 49, 50, 60, 70},
        false,
        true,
@@ -472,23 +473,16 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        {30, 10, 1, 40}},
       // Then the next 50 ms count from the drawing, not from the block that the line shows.
       {"nothing comes within the remaining 30 ms: drawn, then the receive that waits",
-       platform::StdKind::Console,
+       console,
        {0, 20, 75, 110},
        false,
        false,
        {100, 200, 300, 300},
        2,
        {30, 25}},
-      {"the clock wraps",
-       platform::StdKind::Console,
-       {4294967290u, 4294967295u, 44u, 45u},
-       true,
-       false,
-       {100, 300, 300},
-       1,
-       {}},
+      {"the clock wraps", console, {4294967290u, 4294967295u, 44u, 45u}, true, false, {100, 300, 300}, 1, {}},
       {"the clock wraps during a wait",
-       platform::StdKind::Console,
+       console,
        {4294967290u, 4294967295u, 60u, 100u},
        false,
        false,
@@ -497,21 +491,14 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        {45, 34}},
       // GetTickCount may step by some 16 ms: a reading before the end of the wait is no time passed.
       {"a coarse clock reads earlier than the end of the wait",
-       platform::StdKind::Console,
+       console,
        {0, 20, 45, 100},
        false,
        false,
        {100, 200, 300, 300},
        2,
        {30, 50}},
-      {"redirected: every line",
-       platform::StdKind::File,
-       {0, 1, 2, 3},
-       true,
-       false,
-       {100, 200, 300, 300},
-       0,
-       {}},
+      {"redirected: every line", file, {0, 1, 2, 3}, true, false, {100, 200, 300, 300}, 0, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
