@@ -1,11 +1,4 @@
-# Console presentation: the POSIX terminal byte stream (unit tests) and the real-terminal tests.
-
-# The VT rendering only exists in the POSIX build.
-if(WIN32)
-  set_source_files_properties(${CMAKE_CURRENT_SOURCE_DIR}/unit/console_posix_test.cpp
-    PROPERTIES HEADER_FILE_ONLY ON)
-endif()
-
+# Console presentation in a real terminal (tmux).
 # Shows the banner and a sequence of status messages, for the terminal tests.
 add_executable(status_demo ${CMAKE_CURRENT_SOURCE_DIR}/status_demo.cpp)
 target_link_libraries(status_demo PRIVATE plivcore)
