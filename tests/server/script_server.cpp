@@ -157,39 +157,22 @@ bool UnescapeText(std::string_view text, std::string& bytes, std::string& error)
       error = "backslash at the end";
       return false;
     }
-    switch (text[i]) {
-      case 'r':
-        bytes += '\r';
-        break;
-      case 'n':
-        bytes += '\n';
-        break;
-      case 't':
-        bytes += '\t';
-        break;
-      case '0':
-        bytes += '\0';
-        break;
-      case '\\':
-        bytes += '\\';
-        break;
-      case '"':
-        bytes += '"';
-        break;
-      case 'x': {
-        int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-        int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
-        if (high < 0 || low < 0) {
-          error = "\\x needs two hex digits";
-          return false;
-        }
-        bytes += static_cast<char>(high * 16 + low);
-        i += 2;
-        break;
-      }
-      default:
-        error = std::string("unknown escape \\") + text[i];
+    // The one-letter escapes and what each stands for.
+    static constexpr std::string_view kEscapes = "rnt0\\\"", kBytes{"\r\n\t\0\\\"", 6};
+    if (const std::size_t at = kEscapes.find(text[i]); at != std::string_view::npos) {
+      bytes += kBytes[at];
+    } else if (text[i] == 'x') {
+      int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+      int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+      if (high < 0 || low < 0) {
+        error = "\\x needs two hex digits";
         return false;
+      }
+      bytes += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      error = std::string("unknown escape \\") + text[i];
+      return false;
     }
   }
   return true;

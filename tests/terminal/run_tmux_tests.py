@@ -13,6 +13,7 @@ failed. When tmux (or wine) cannot start, nothing was checked: that is a failure
 """
 
 import argparse
+import contextlib
 import os
 import re
 import shlex
@@ -399,19 +400,16 @@ def test_wrapped_status(run, args):
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
-class Server:
-    """The scripted test server with one script for every connection; its port is self.port."""
-
-    def __init__(self, args, script):
-        path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
-        self.process, self.port = start_scripted_server(args.server, script, path, ["--connections", "5"])
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.process.kill()
-        self.process.wait()
+@contextlib.contextmanager
+def serving(args, script):
+    """The scripted test server with one script for every connection; yields its port."""
+    path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
+    process, port = start_scripted_server(args.server, script, path, ["--connections", "5"])
+    try:
+        yield port
+    finally:
+        process.kill()
+        process.wait()
 
 
 def check_download(rows, width, port, progress, closing, what):
@@ -449,12 +447,12 @@ def progress_text(received, length):
 def download_in_pane(run, args, size, length, script, wait_for=None, record=False):
     """Downloads body.bin (length bytes, served by script) in a pane of size; checks the screen
     it leaves. Returns the failures, and the port for the checks of run.midway."""
-    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as server:
-        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+    with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as port:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % port], args.timeout,
                                       size=size, wait_for=wait_for, record=record)
     closing = "%d byte(s) downloaded -> body.bin" % length
-    return check_exit(code, err) + check_download(rows, size[0], server.port, progress_text(length, length),
-                                                   closing, "after the download"), server.port
+    return check_exit(code, err) + check_download(rows, size[0], port, progress_text(length, length),
+                                                   closing, "after the download"), port
 
 
 def test_long_status_in_a_narrow_pane(run, args, width):
@@ -511,12 +509,12 @@ def test_unknown_width_keeps_the_screen(run, args):
         return None
     size = 10000000
     earlier = ["earlier line 1", "earlier line 2"]
-    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % size,
-                       "pattern %d" % size]) as server:
-        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+    with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % size,
+                       "pattern %d" % size]) as port:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % port], args.timeout,
                                       size=(120, 24), before="stty cols 0; printf '%s\\n'" % "\\n".join(earlier))
     texts = [row_text(rows, n) for n in range(len(rows))]
-    top = earlier + BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % server.port]
+    top = earlier + BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % port]
     failures = check_exit(code, err)
     if texts[:len(top)] != top:
         failures.append("the rows above the status are %r, expected %r" % (texts[:len(top)], top))
@@ -537,12 +535,12 @@ def test_names_show_as_typed(run, args):
     # the announcement passes on. A wide pane keeps each line on one row.
     failures = []
     for locale, name in [("de_DE.UTF-8", "Gr\u00f6\u00dfe.txt"), ("ja_JP.UTF-8", "a" * 115 + "\u65e5\u672c.txt")]:
-        with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n0123456789", "close"]) as server:
-            code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (server.port, name)], args.timeout,
+        with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n0123456789", "close"]) as port:
+            code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (port, name)], args.timeout,
                                           size=(200, HEIGHT), env=locale_environment(locale, run.workdir))
         texts = [row_text(rows, n) for n in range(len(rows)) if row_text(rows, n)]
         failures += check_exit(code, err)
-        announcement = "Downloading %s from 127.0.0.1 on port %d" % (name, server.port)
+        announcement = "Downloading %s from 127.0.0.1 on port %d" % (name, port)
         if announcement not in texts:
             failures.append("%s: no row shows the announcement %r: %r" % (locale, announcement, texts[-3:]))
         closing = " " * 8 + "10 byte(s) downloaded -> " + name
