@@ -14,9 +14,7 @@
 
 namespace {
 
-using test_output::failWith;
-using test_output::passes;
-using test_output::RecordedOutput;
+using namespace test_output;  // the recorder, its passes and failWith
 
 TEST(Output, ConsolePassesOnEveryStatement) {
   RecordedOutput output(platform::StdKind::Console);
