@@ -28,8 +28,7 @@ inline bool Record(const char* data, std::size_t size, int& error) {
 
 // Binds standard output to the record (as a file, unless told otherwise: status lines then carry no
 // console control) while it lives, and back to the process's standard output afterwards.
-class RecordedOutput {
- public:
+struct RecordedOutput {
   explicit RecordedOutput(platform::StdKind kind = platform::StdKind::File) { Bind(kind); }
   ~RecordedOutput() {
     failWith = 0;

@@ -24,7 +24,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import BANNER, locale_environment, progress, start_scripted_server  # noqa: E402
+from run_e2e import (BANNER, locale_environment, pattern_response, progress, response,  # noqa: E402
+                     start_scripted_server)
 
 WIDTH, HEIGHT = 80, 24
 LIGHT_GREEN = 10
@@ -509,8 +510,7 @@ def test_unknown_width_keeps_the_screen(run, args):
         return None
     size = 10000000
     earlier = ["earlier line 1", "earlier line 2"]
-    with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % size,
-                       "pattern %d" % size]) as port:
+    with serving(args, pattern_response(size)) as port:
         code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % port], args.timeout,
                                       size=(120, 24), before="stty cols 0; printf '%s\\n'" % "\\n".join(earlier))
     texts = [row_text(rows, n) for n in range(len(rows))]
@@ -535,7 +535,7 @@ def test_names_show_as_typed(run, args):
     # the announcement passes on. A wide pane keeps each line on one row.
     failures = []
     for locale, name in [("de_DE.UTF-8", "Gr\u00f6\u00dfe.txt"), ("ja_JP.UTF-8", "a" * 115 + "\u65e5\u672c.txt")]:
-        with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n0123456789", "close"]) as port:
+        with serving(args, response("0123456789", 10)) as port:
             code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (port, name)], args.timeout,
                                           size=(200, HEIGHT), env=locale_environment(locale, run.workdir))
         texts = [row_text(rows, n) for n in range(len(rows)) if row_text(rows, n)]

@@ -1,6 +1,7 @@
 // Saving a transfer's result: the file afterwards, the closing report and the exit code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -157,8 +158,7 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
   // ctest runs the cases side by side: each gets a folder named after itself.
   std::string folder =
       std::string("pliv-save-") + testing::UnitTest::GetInstance()->current_test_info()->name();
-  for (char& ch : folder)
-    if (ch == '/') ch = '-';
+  std::replace(folder.begin(), folder.end(), '/', '-');
   const fs::path dir = fs::temp_directory_path() / folder;
   fs::remove_all(dir);
   fs::create_directories(dir);
