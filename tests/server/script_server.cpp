@@ -79,11 +79,7 @@ struct Sender {
 
 void SendPattern(Sender& sender, std::uint64_t count) {
   // A buffer of whole periods lets every chunk start at offset 0 of the period.
-  static const std::string period = [] {
-    std::string bytes(251 * 256, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(PatternByte(i));
-    return bytes;
-  }();
+  static const std::string period = PatternBytes(0, 251 * 256);
   while (count > 0 && !sender.failed) {
     std::size_t chunk = count < period.size() ? static_cast<std::size_t>(count) : period.size();
     sender.Send(period.data(), chunk);

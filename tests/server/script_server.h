@@ -33,6 +33,12 @@ struct ServerAction {
 inline unsigned char PatternByte(std::uint64_t offset) {
   return static_cast<unsigned char>((offset % 251 * 7 + 3) % 251);
 }
+// The count pattern bytes from offset on.
+inline std::string PatternBytes(std::uint64_t offset, std::size_t count) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(PatternByte(offset + i));
+  return bytes;
+}
 
 // The text with its C escapes replaced; false with a message when an escape is malformed.
 bool UnescapeText(std::string_view text, std::string& bytes, std::string& error);

@@ -18,13 +18,6 @@ using test_output::RecordedOutput;
 
 const std::string kPhases = "Connecting ...Sending headers ...Getting headers ...";
 
-// The bytes of a pattern action.
-std::string Pattern(std::size_t count) {
-  std::string bytes(count, '\0');
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(PatternByte(i));
-  return bytes;
-}
-
 // A port where nothing listens: one that was just free and is closed again.
 int ClosedPort() {
   int port = 0;
@@ -72,11 +65,12 @@ TEST(HttpGet, AgainstScriptedServer) {
        "*Downloading 5 of 100 (5.00%) Speed # Kb/s # seconds passed"},
       {"a megabyte of pattern",
        "send HTTP/1.0 200 OK\\r\\nContent-Length: 1048576\\r\\n\\r\\n\npattern 1048576", 0, "/big", "/big",
-       Pattern(1048576), kComplete,
+       PatternBytes(0, 1048576), kComplete,
        "*Downloading 1048576 of 1048576 (100.00%) Speed # Kb/s # seconds passed"},
       {"pieces of at most 20 bytes",
        "send HTTP/1.0 200 OK\\r\\nContent-Length: 100000\\r\\n\\r\\n\npattern 100000", 20, "/f", "/f",
-       Pattern(100000), kComplete, "*Downloading 100000 of 100000 (100.00%) Speed # Kb/s # seconds passed"},
+       PatternBytes(0, 100000), kComplete,
+       "*Downloading 100000 of 100000 (100.00%) Speed # Kb/s # seconds passed"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
