@@ -23,6 +23,7 @@ import http.client
 import os
 import random
 import re
+import select
 import shlex
 import shutil
 import signal
@@ -30,7 +31,6 @@ import socket
 import subprocess
 import sys
 import tempfile
-import termios
 import threading
 import time
 
@@ -116,8 +116,8 @@ class Case:
     lock: str = None  # a helper process holds an exclusive flock on this file of the folder during the run
     lock_on_request: bool = False  # the helper takes it only once the request has arrived
     ignored: tuple = ()  # signals the program inherits as ignored (after the runner's reset to the defaults)
-    fifo: bool = False  # interrupt_on_write's file is a FIFO whose reader never reads: the signals go once it is
-    #                     full, and the run must end within 10 s of them
+    fifo: bool = False  # interrupt_on_write's file is a FIFO whose reader never reads: the signals go once bytes
+    #                     wait in it (the writer stalls at 64 KiB), and the run must end within 10 s of them
 
 
 # The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
@@ -954,18 +954,14 @@ class Runner:
 
     @staticmethod
     def interrupt_on_write(process, path, case):
-        """The signals as soon as the file's first byte changes (a FIFO: once it is full); then the exit
+        """The signals as soon as the file's first byte changes (a FIFO: once bytes wait in it); then the exit
         code, None while it still runs."""
         deadline = time.monotonic() + RUN_TIMEOUT
         # Not blocking: a FIFO's open for reading would wait for the program's open for writing.
         with open(os.open(path, os.O_RDONLY | os.O_NONBLOCK), "rb", buffering=0) as f:
-            if case.fifo:
-                def written():  # a FIFO's reader sees how many bytes wait in it
-                    waiting = fcntl.ioctl(f.fileno(), termios.FIONREAD, b"\0\0\0\0")
-                    return int.from_bytes(waiting, sys.byteorder) >= fcntl.fcntl(f.fileno(), fcntl.F_GETPIPE_SZ)
-            else:
-                first = os.pread(f.fileno(), 1, 0)
-                written = lambda: os.pread(f.fileno(), 1, 0) != first
+            first = None if case.fifo else os.pread(f.fileno(), 1, 0)
+            written = ((lambda: select.select([f], [], [], 0)[0]) if case.fifo  # bytes wait in the FIFO
+                       else lambda: os.pread(f.fileno(), 1, 0) != first)
             while process.poll() is None and time.monotonic() < deadline:
                 if written():
                     for index, number in enumerate(case.write_signals):
