@@ -8,9 +8,7 @@
 
 #include "tests/platform/file_faults.h"
 
-namespace {
-std::filesystem::path failingClose;  // whose next close fails; empty for none
-}
+static std::filesystem::path failingClose;  // whose next close fails; empty for none
 
 extern "C" int __real_close(int fd);
 

@@ -324,6 +324,11 @@ def check_banner(rows, bg, fg=LIGHT_GREEN):
     return failures
 
 
+def check_status(rows, expected):
+    """The status row, right below the banner, holds expected alone."""
+    return [] if row_text(rows, 8) == expected else ["status row is %r, expected %r" % (row_text(rows, 8), expected)]
+
+
 def check_blank_from(rows, first, what):
     for n in range(first, len(rows)):
         if row_text(rows, n):
@@ -355,9 +360,7 @@ def status_rows(run, args, messages, attribute=None, term=None):
 def test_shorter_status_leaves_no_remnant(run, args):
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"])
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != "Done":
-        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
-    failures += check_colours(rows, 8, None, None, "status")
+    failures += check_status(rows, "Done") + check_colours(rows, 8, None, None, "status")
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
@@ -369,15 +372,12 @@ def test_dumb_terminal(run, args):
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"],
                                  attribute="0x1F", term="dumb")
     failures += check_banner(rows, None, fg=None)
-    if row_text(rows, 8) != "Done":
-        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
-    failures += check_colours(rows, 8, None, None, "status")
+    failures += check_status(rows, "Done") + check_colours(rows, 8, None, None, "status")
     failures += check_blank_from(rows, 9, "below the status row")
     # Without a way back up, a status wider than the row is cut short of its last cell.
     long = "".join(str(i % 10) for i in range(WIDTH + 20))
     more, rows = status_rows(run, args, [long, long[1:]], term="dumb")
-    if row_text(rows, 8) != long[1:WIDTH]:
-        more.append("long status row is %r, expected %r" % (row_text(rows, 8), long[1:WIDTH]))
+    more += check_status(rows, long[1:WIDTH])
     return failures + more + check_blank_from(rows, 9, "below the long status row")
 
 
@@ -385,8 +385,7 @@ def test_three_statuses_one_row(run, args):
     messages = ["Connecting ...", "Sending headers ...", "Getting headers ..."]
     failures, rows = status_rows(run, args, messages)
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != messages[-1]:
-        failures.append("status row is %r, expected %r" % (row_text(rows, 8), messages[-1]))
+    failures += check_status(rows, messages[-1])
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
@@ -396,8 +395,7 @@ def test_wrapped_status(run, args):
     long = "".join(str(i % 10) for i in range(2 * WIDTH + 20))
     failures, rows = status_rows(run, args, [long, "x" * WIDTH, "Next"])
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != "Next":
-        failures.append("status row is %r, expected 'Next'" % row_text(rows, 8))
+    failures += check_status(rows, "Next")
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
@@ -553,8 +551,7 @@ def test_background_is_kept(run, args):
     # White on blue before the banner: the banner is light green on blue, then white on blue again.
     failures, rows = status_rows(run, args, ["Connecting ..."], attribute="0x1F")
     failures += check_banner(rows, BLUE)
-    if row_text(rows, 8) != "Connecting ...":
-        failures.append("status row is %r" % row_text(rows, 8))
+    failures += check_status(rows, "Connecting ...")
     return failures + check_colours(rows, 8, BRIGHT_WHITE, BLUE, "status after the banner")
 
 
