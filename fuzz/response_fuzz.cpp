@@ -18,15 +18,9 @@
 #include "net/progress.h"
 #include "request/parse_int.h"
 #include "request/text.h"
+#include "tests/program_text.h"
 
 namespace {
-
-std::string recorded;
-
-bool Record(const char* data, std::size_t size, int&) {
-  recorded.append(data, size);
-  return true;
-}
 
 struct Stream {
   std::string_view bytes;
@@ -117,10 +111,6 @@ Expected Reference(const Stream& stream, std::size_t limit) {
   return e;
 }
 
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -151,8 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return now;
   };
 
-  recorded.clear();
-  BindOutput({platform::StdKind::File, &Record});
+  const test_output::RecordedOutput output;
   const Expected expected = Reference(stream, limit);
   HttpResult result;
   try {
@@ -172,7 +161,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (expected.outcome == TransferOutcome::Failed) {
     FUZZ_CHECK(result.Content.empty(), "no body without the end of the headers", input);
-    FUZZ_CHECK(EndsWith(recorded, "Fatal: connection closed before the end of the headers\r\n"),
+    FUZZ_CHECK(output.Text().ends_with("Fatal: connection closed before the end of the headers\r\n"),
                "headers cut short are reported", input);
     return 0;
   }
@@ -203,6 +192,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   char line[kProgressTextRoom];
   const std::string_view last =
       ProgressText(line, expected.received, expected.contentLength, readings.back() - readings.front());
-  FUZZ_CHECK(EndsWith(recorded, last), "the last progress line shows the final count", input);
+  FUZZ_CHECK(output.Text().ends_with(last), "the last progress line shows the final count", input);
   return 0;
 }

@@ -1,4 +1,5 @@
 // SplitUrl on arbitrary text.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -6,14 +7,7 @@
 #include "fuzz/fuzz_check.h"
 #include "net/exchange.h"
 #include "request/url.h"
-
-namespace {
-
-bool EndsWith(std::string_view text, std::string_view tail) {
-  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
-}
-
-}  // namespace
+#include "tests/program_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view url = fuzz::AsText(data, size);
@@ -26,12 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!request.RemotePath.empty() && request.RemotePath[0] == '/', "RemotePath starts with \"/\"",
              url);
   // Everything after the first "/" that follows the scheme is the path, untouched.
-  FUZZ_CHECK(EndsWith(url, std::string_view(request.RemotePath).substr(1)),
+  FUZZ_CHECK(url.ends_with(std::string_view(request.RemotePath).substr(1)),
              "RemotePath ends the URL as typed", url);
   FUZZ_CHECK(request.LocalFileName.find('\\') == std::string::npos, "LocalFileName holds no \"\\\"", url);
   FUZZ_CHECK(request.LocalFileName.find_first_of("/:") == std::string::npos,
              "LocalFileName holds no \"/\" or \":\"", url);
-  FUZZ_CHECK(EndsWith(request.RemotePath, request.LocalFileName), "LocalFileName is the end of RemotePath",
+  FUZZ_CHECK(request.RemotePath.ends_with(request.LocalFileName), "LocalFileName is the end of RemotePath",
              url);
   FUZZ_CHECK(request.Host.find('/') == std::string::npos, "Host holds no \"/\"", url);
   FUZZ_CHECK(request.Host.find(':') == std::string::npos, "Host holds no \":\"", url);
@@ -40,11 +34,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Whatever the path holds, the request is one request line and the two fixed header lines.
   const std::string requestText = RequestText(request.RemotePath);
-  const std::string_view tail = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
-  FUZZ_CHECK(requestText.starts_with("GET /") && EndsWith(requestText, tail),
-             "the request has its fixed frame", url);
+  const std::size_t frame = test_output::RequestFor("").size();
   const std::string_view sentPath =
-      std::string_view(requestText).substr(4, requestText.size() - 4 - tail.size());
+      std::string_view(requestText).substr(4, requestText.size() - std::min(requestText.size(), frame));
+  FUZZ_CHECK(sentPath.starts_with("/") && requestText == test_output::RequestFor(sentPath),
+             "the request has its fixed frame", url);
   bool plain = true;
   for (char c : sentPath) plain = plain && static_cast<unsigned char>(c) > 32 && c != 127;
   FUZZ_CHECK(plain, "the request line carries no control bytes or blanks", url);

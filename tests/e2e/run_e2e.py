@@ -23,6 +23,7 @@ import http.client
 import os
 import random
 import re
+import select
 import shlex
 import shutil
 import signal
@@ -33,7 +34,9 @@ import tempfile
 import threading
 import time
 
-TITLE = "Pliv Version 1.0 - download file from web"
+# The banner's lines, as the program writes them before anything else.
+BANNER = ["-" * 48, "Pliv Version 1.0 - download file from web", "Copyright (c) Pliv authors", "", "", "",
+          "More tools: https://www.example.com/tools", "-" * 48]
 REQUEST = b"GET %s HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n"
 RUN_TIMEOUT = 120
 NOBODY = 65534
@@ -123,6 +126,9 @@ class Case:
     rival: tuple = None  # (file, stdout template): a second run that saves that file too, started with the
     #                      first; its server answers with TEN once the first run has changed the file's first byte
     ends_within: float = None  # once the request has arrived, the run ends within this many seconds
+    ignored: tuple = ()  # signals the program inherits as ignored (after the runner's reset to the defaults)
+    fifo: bool = False  # interrupt_on_write's file is a FIFO whose reader never reads: the signals go once bytes
+    #                     wait in it (the writer stalls at 64 KiB), and the run must end within 10 s of them
 
 
 # The system's reasons that "could not write" shows: (POSIX, wine's own text for the Windows error).
@@ -716,6 +722,16 @@ WRITE_CASES = [
          exit=-signal.SIGTERM, before={"f.bin": Filled(255, WRITTEN)}, files={"f.bin": PatternBody(WRITTEN)},
          script=pattern_response(WRITTEN), interrupt_on_write="f.bin", write_signals=(signal.SIGTERM, signal.SIGINT),
          posix_only=True),
+    # A signal ignored by the parent (a run under nohup) stays ignored: the run ends as if none came.
+    Case("SIGHUP inherited as ignored, sent while the body goes over an old file: exit 0, the whole new file",
+         ["{url}/f.bin"], announced("f.bin") + STATUS + "{any}" + progress(WRITTEN, WRITTEN) + closing(WRITTEN, "f.bin"),
+         before={"f.bin": Filled(255, WRITTEN)}, files={"f.bin": PatternBody(WRITTEN)}, script=pattern_response(WRITTEN),
+         interrupt_on_write="f.bin", write_signals=(signal.SIGHUP,), ignored=(signal.SIGHUP,), posix_only=True),
+    # A pipe has no old content to lose, and its reader may never take the bytes.
+    Case("Ctrl+C while argument 2 is a FIFO whose reader stalls, body over 64 KiB: the run ends at once",
+         ["{url}/f.bin", "out.fifo"], announced("f.bin") + STATUS + "{any}", exit=-signal.SIGINT,
+         files={"out.fifo": b""}, script=pattern_response(1 << 20), interrupt_on_write="out.fifo", fifo=True,
+         posix_only=True),
 ]
 
 LARGE = 640 * 1024 * 1024
@@ -737,7 +753,7 @@ class Expect:
     def __init__(self, template, port, exe):
         parts = re.split(r"(\{(?:banner|port|exe|#|any|count|hex8)\})", template)
         pieces = {
-            "{banner}": b"-{48}\r\n" + re.escape(TITLE.encode()) + b"\r\n[^\r\n]*\r\n\r\n\r\n\r\n[^\r\n]*\r\n-{48}\r\n",
+            "{banner}": re.escape("".join(line + "\r\n" for line in BANNER).encode()),
             "{port}": re.escape(str(port).encode()),
             "{exe}": re.escape(exe.encode()),
             "{#}": rb"[0-9]+[.,][0-9][0-9]",
@@ -749,6 +765,30 @@ class Expect:
 
     def matches(self, data):
         return self.regex.fullmatch(data) is not None
+
+
+def locale_environment(name, folder):
+    """The variables of a run in locale name (e.g. de_DE.UTF-8), which the machine need not have
+    installed: compiled into folder/locales once."""
+    locales = os.path.join(folder, "locales")
+    if not os.path.isdir(os.path.join(locales, name)):
+        language, charset = name.split(".")
+        os.makedirs(locales, exist_ok=True)
+        # localedef exits non-zero on mere warnings; the compiled folder is what counts.
+        subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, name)],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.isdir(os.path.join(locales, name)):
+            raise RuntimeError("localedef could not compile " + name)
+    return {"LOCPATH": locales, "LC_ALL": name, "LANG": name}
+
+
+def start_scripted_server(program, script, path, options):
+    """The scripted server program serving script (its lines, written to path); returns it and its port."""
+    with open(path, "w") as f:
+        f.write("\n".join(script) + "\n")
+    process = subprocess.Popen([program, "--script", path] + options, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, preexec_fn=default_signals)
+    return process, int(process.stdout.readline())
 
 
 def free_port():
@@ -770,12 +810,12 @@ def wait_until_listening(port, process, what):
     raise RuntimeError("%s does not listen on 127.0.0.1:%d" % (what, port))
 
 
-def default_signals():
+def default_signals(ignored=()):
     """In the child: the signals sent to it (SIGINT to the program, SIGTERM to a server at its end)
     act by default. A parent may have started this run with them ignored (a background job of a
-    script ignores SIGINT), and the child would inherit that."""
+    script ignores SIGINT), and the child would inherit that. The ignored ones are then set ignored."""
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
-        signal.signal(number, signal.SIG_DFL)
+        signal.signal(number, signal.SIG_IGN if number in ignored else signal.SIG_DFL)
 
 
 def wait(process, seconds):
@@ -905,7 +945,6 @@ class Runner:
         self.root = root
         self.max_send = max_send
         self.real = {}
-        self.banner_text = None
         os.chmod(root, 0o755)  # the cases run as nobody must reach their folders
         if self.wine:
             self.keep_wine_up()
@@ -973,15 +1012,13 @@ class Runner:
             if case.own_folder:
                 os.chown(folder, NOBODY, NOBODY)
 
+        if case.fifo:
+            os.mkfifo(os.path.join(folder, case.interrupt_on_write))
         scripted, log, real = None, os.path.join(self.root, "request%02d.log" % index), None
         if case.server == "script":
-            script = os.path.join(self.root, "script%02d.txt" % index)
-            with open(script, "w") as f:
-                f.write("\n".join(case.script) + "\n")
-            options = ["--max-send", str(self.max_send)] if self.max_send else []
-            scripted = subprocess.Popen([self.server, "--script", script, "--request-log", log] + options,
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=default_signals)
-            port = int(scripted.stdout.readline())
+            options = ["--request-log", log] + (["--max-send", str(self.max_send)] if self.max_send else [])
+            scripted, port = start_scripted_server(self.server, case.script,
+                                                   os.path.join(self.root, "script%02d.txt" % index), options)
         elif case.server == "refused":
             port = free_port()
         else:
@@ -1022,7 +1059,8 @@ class Runner:
             template = template.replace(STATUS, STATUS + "{any}")
         if case.interrupt is not None:
             # Stopped while waiting: what had passed the 128-byte buffer, and nothing else.
-            whole = template.replace("{banner}", self.banner()).replace("{port}", str(port)).encode("latin-1")
+            banner = "".join(line + "\r\n" for line in BANNER)
+            whole = template.replace("{banner}", banner).replace("{port}", str(port)).encode("latin-1")
             if not whole.startswith(stdout) or not stdout:
                 problems.append("stdout %r\n    is not a beginning of %r" % (stdout[-600:], whole))
         elif not Expect(template, port, self.exe).matches(stdout):
@@ -1043,28 +1081,8 @@ class Runner:
                 problems.append("request %r, expected %r" % (got, case.request))
         return problems
 
-    def banner(self):
-        """The banner as the program writes it (its credit lines are the program's own)."""
-        if self.banner_text is None:
-            out = subprocess.run(self.pliv, cwd=self.root, stdout=subprocess.PIPE, stdin=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL, timeout=RUN_TIMEOUT).stdout
-            self.banner_text = out[:out.rindex(b"-" * 48 + b"\r\n") + 50].decode("latin-1")
-        return self.banner_text
-
     def environment(self, case):
-        if case.locale is None:
-            return None
-        # A locale the machine may not have installed: compiled into the run's own folder.
-        locales = os.path.join(self.root, "locales")
-        if not os.path.isdir(os.path.join(locales, case.locale)):
-            language, charset = case.locale.split(".")
-            os.makedirs(locales, exist_ok=True)
-            # localedef exits non-zero on mere warnings; the compiled folder is what counts.
-            subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, case.locale)],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if not os.path.isdir(os.path.join(locales, case.locale)):
-                raise RuntimeError("localedef could not compile " + case.locale)
-        return dict(os.environ, LOCPATH=locales, LC_ALL=case.locale, LANG=case.locale)
+        return None if case.locale is None else dict(os.environ, **locale_environment(case.locale, self.root))
 
     def as_nobody(self, command, env):
         """The command and environment that run command as user and group 65534. Wine runs only in a
@@ -1106,7 +1124,7 @@ class Runner:
         if case.user:
             command, env = self.as_nobody(command, env)
         process = subprocess.Popen(command, cwd=folder, stdout=stdout, stderr=subprocess.PIPE,
-                                   stdin=subprocess.DEVNULL, env=env, preexec_fn=default_signals)
+                                   stdin=subprocess.DEVNULL, env=env, preexec_fn=lambda: default_signals(case.ignored))
         if case.stdout_to == "full":
             stdout.close()
         elif broken is not None:
@@ -1133,7 +1151,7 @@ class Runner:
                     if index:
                         time.sleep(0.005)  # the write of 256 MiB takes several times as long
                     process.send_signal(number)
-            code = self.on_first_write(process, os.path.join(folder, case.interrupt_on_write), send_signals)
+            code = self.on_first_write(process, os.path.join(folder, case.interrupt_on_write), send_signals, case.fifo)
         elif rival is not None:
             code = self.on_first_write(process, os.path.join(folder, case.rival[0]), rival.answer.set)
         elif case.lock_on_request:
@@ -1175,17 +1193,21 @@ class Runner:
         return b"".join(c for _, c in chunks), chunks, errors[0] if errors else b"", code, ended
 
     @staticmethod
-    def on_first_write(process, path, action):
-        """action() as soon as the file's first byte changes; then the exit code, None while it still runs."""
+    def on_first_write(process, path, action, fifo=False):
+        """action() as soon as the file's first byte changes (a FIFO: once bytes wait in it); then the exit
+        code, None while it still runs."""
         deadline = time.monotonic() + RUN_TIMEOUT
-        with open(path, "rb") as f:
-            first = os.pread(f.fileno(), 1, 0)
+        # Not blocking: a FIFO's open for reading would wait for the program's open for writing.
+        with open(os.open(path, os.O_RDONLY | os.O_NONBLOCK), "rb", buffering=0) as f:
+            first = None if fifo else os.pread(f.fileno(), 1, 0)
+            written = ((lambda: select.select([f], [], [], 0)[0]) if fifo  # bytes wait in the FIFO
+                       else lambda: os.pread(f.fileno(), 1, 0) != first)
             while process.poll() is None and time.monotonic() < deadline:
-                if os.pread(f.fileno(), 1, 0) != first:
+                if written():
                     action()
                     break
                 time.sleep(0.001)
-        return wait(process, RUN_TIMEOUT)
+            return wait(process, 10 if fifo else RUN_TIMEOUT)
 
     def without_wine_noise(self, stderr):
         # wine may print its own start-up notes on standard error; the program's report is what counts.
@@ -1224,18 +1246,15 @@ class Runner:
                 expected = case.before[name]
             elif isinstance(expected, ServedBody):
                 expected = real.body(expected.path)
-            elif isinstance(expected, PatternBody):
-                got_size, got_digest = os.path.getsize(path), file_digest(path)
-                if (got_size, got_digest) != (expected.size, expected.digest()):
-                    problems.append("%s holds %d bytes (sha256 %s), expected %d (sha256 %s)" % (
-                        name, got_size, got_digest[:16], expected.size, expected.digest()[:16]))
-                continue
-            with open(path, "rb") as f:
-                got = f.read()
-            if got != expected:
+            # By length and digest: a pattern body is never held in memory.
+            want = ((expected.size, expected.digest()) if isinstance(expected, PatternBody)
+                    else (len(expected), hashlib.sha256(expected).hexdigest()))
+            got = (os.path.getsize(path), file_digest(path))
+            if got != want:
+                with open(path, "rb") as f:
+                    shown = "" if got[0] > 200 else ": %r" % f.read()
                 problems.append("%s holds %d bytes (sha256 %s), expected %d (sha256 %s)%s" % (
-                    name, len(got), hashlib.sha256(got).hexdigest()[:16], len(expected),
-                    hashlib.sha256(expected).hexdigest()[:16], "" if len(got) > 200 else ": %r" % got))
+                    name, got[0], got[1][:16], want[0], want[1][:16], shown))
         return problems
 
 

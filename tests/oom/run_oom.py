@@ -6,7 +6,7 @@ alone (a passing shortage, which the program may get over). Every run must end w
 
   0  the download complete, the file holding the body,
   1  the report naming EOutOfMemory on standard error, the existing file untouched,
-  2  a "Fatal: " line on standard output,
+  2  a "Fatal: " line on standard output, the existing file untouched,
 
 never with a signal (an abort or a crash), another exit code or a hang.
 
@@ -23,7 +23,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from run_e2e import OLD, Expect, default_signals, pattern, stop  # noqa: E402
+from run_e2e import OLD, Expect, pattern, start_scripted_server, stop  # noqa: E402
 
 RUN_TIMEOUT = 20
 REPORT = "Exception EOutOfMemory in module {exe} at {hex8}.\r\nOut of memory.\r\n\r\n"
@@ -41,7 +41,7 @@ CASES = [
 
 def script(size, declared):
     header = "HTTP/1.0 200 OK\\r\\n" + ("Content-Length: %d\\r\\n" % size if declared else "") + "\\r\\n"
-    return "send %s\n%sclose\n" % (header, "pattern %d\n" % size if size else "")
+    return ["send " + header] + (["pattern %d" % size] if size else []) + ["close"]
 
 
 class Case:
@@ -49,13 +49,9 @@ class Case:
         self.args, self.root, self.name, self.body = args, root, name, pattern(size)
         self.exe = os.path.basename(args.pliv)
         self.folder = os.path.join(root, "run")
-        path = os.path.join(root, "script.txt")
-        with open(path, "w") as f:
-            f.write(script(size, declared))
         # One server for all runs of the case: a run that ends before it connects leaves it waiting.
-        self.server = subprocess.Popen([args.server, "--script", path, "--connections", "1000000"],
-                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, preexec_fn=default_signals)
-        self.port = int(self.server.stdout.readline())
+        self.server, self.port = start_scripted_server(args.server, script(size, declared),
+                                                       os.path.join(root, "script.txt"), ["--connections", "1000000"])
         self.target = os.path.join(self.folder, "f.bin")
 
     def run(self, environment):
@@ -91,12 +87,12 @@ class Case:
             return "ended by signal %d; stderr %r" % (-code, stderr[-300:])
         if code == 0:
             return None if saved == self.body else "exit 0 with %d bytes saved, not the body" % len(saved)
-        if code == 1:
-            if not Expect(REPORT, self.port, self.exe).matches(stderr):
-                return "exit 1, stderr %r is not the out-of-memory report" % stderr[-300:]
-            return None if saved == OLD else "exit 1, but the existing file was changed"
-        if code == 2:
-            return None if b"Fatal: " in stdout else "exit 2 without a Fatal line: %r" % stdout[-300:]
+        if code == 1 and not Expect(REPORT, self.port, self.exe).matches(stderr):
+            return "exit 1, stderr %r is not the out-of-memory report" % stderr[-300:]
+        if code == 2 and b"Fatal: " not in stdout:
+            return "exit 2 without a Fatal line: %r" % stdout[-300:]
+        if code in (1, 2):
+            return None if saved == OLD else "exit %d, but the existing file was changed" % code
         return "exit code %d; stderr %r" % (code, stderr[-300:])
 
     def close(self):

@@ -2,7 +2,6 @@
 #include "tests/server/script_server.h"
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "tests/platform/listen.h"
@@ -80,28 +79,12 @@ struct Sender {
 
 void SendPattern(Sender& sender, std::uint64_t count) {
   // A buffer of whole periods lets every chunk start at offset 0 of the period.
-  static const std::string period = [] {
-    std::string bytes(251 * 256, '\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(PatternByte(i));
-    return bytes;
-  }();
+  static const std::string period = PatternBytes(0, 251 * 256);
   while (count > 0 && !sender.failed) {
     std::size_t chunk = count < period.size() ? static_cast<std::size_t>(count) : period.size();
     sender.Send(period.data(), chunk);
     count -= chunk;
   }
-}
-
-void SendFile(Sender& sender, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    std::fprintf(stderr, "scripted_server: cannot open %s\n", path.c_str());
-    return;
-  }
-  char buffer[65536];
-  std::size_t n;
-  while (!sender.failed && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) sender.Send(buffer, n);
-  std::fclose(file);
 }
 
 // Reads until the client closes or pauses for the timeout.
@@ -124,9 +107,6 @@ void Play(platform::SocketHandle connection, const std::vector<ServerAction>& ac
     switch (action.kind) {
       case ServerAction::Kind::Send:
         sender.Send(action.text.data(), action.text.size());
-        break;
-      case ServerAction::Kind::SendFile:
-        SendFile(sender, action.text);
         break;
       case ServerAction::Kind::Pause:
         Sleep(action.count);
@@ -173,39 +153,22 @@ bool UnescapeText(std::string_view text, std::string& bytes, std::string& error)
       error = "backslash at the end";
       return false;
     }
-    switch (text[i]) {
-      case 'r':
-        bytes += '\r';
-        break;
-      case 'n':
-        bytes += '\n';
-        break;
-      case 't':
-        bytes += '\t';
-        break;
-      case '0':
-        bytes += '\0';
-        break;
-      case '\\':
-        bytes += '\\';
-        break;
-      case '"':
-        bytes += '"';
-        break;
-      case 'x': {
-        int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
-        int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
-        if (high < 0 || low < 0) {
-          error = "\\x needs two hex digits";
-          return false;
-        }
-        bytes += static_cast<char>(high * 16 + low);
-        i += 2;
-        break;
-      }
-      default:
-        error = std::string("unknown escape \\") + text[i];
+    // The one-letter escapes and what each stands for.
+    static constexpr std::string_view kEscapes = "rnt0\\\"", kBytes{"\r\n\t\0\\\"", 6};
+    if (const std::size_t at = kEscapes.find(text[i]); at != std::string_view::npos) {
+      bytes += kBytes[at];
+    } else if (text[i] == 'x') {
+      int high = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+      int low = i + 2 < text.size() ? HexValue(text[i + 2]) : -1;
+      if (high < 0 || low < 0) {
+        error = "\\x needs two hex digits";
         return false;
+      }
+      bytes += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      error = std::string("unknown escape \\") + text[i];
+      return false;
     }
   }
   return true;
@@ -231,10 +194,6 @@ bool ParseScript(std::string_view script, std::vector<ServerAction>& actions, st
     if (word == "send") {
       action.kind = ServerAction::Kind::Send;
       UnescapeText(argument, action.text, problem);
-    } else if (word == "sendfile") {
-      action.kind = ServerAction::Kind::SendFile;
-      action.text = std::string(argument);
-      if (argument.empty()) problem = "sendfile needs a path";
     } else if (word == "pause") {
       action.kind = ServerAction::Kind::Pause;
       needsCount = true;

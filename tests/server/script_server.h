@@ -3,7 +3,6 @@
 //
 // Script format, one action per line (blank lines and lines starting with "#" are skipped):
 //   send <text>      the text with C escapes \r \n \t \\ \" \0 and \xHH (two hex digits)
-//   sendfile <path>  the bytes of a file
 //   pause <ms>       sleep
 //   pattern <count>  count bytes of the test pattern (PatternByte below, offsets from 0)
 //   close            orderly close; the connection is done
@@ -24,8 +23,8 @@
 #include "platform/sockets.h"
 
 struct ServerAction {
-  enum class Kind { Send, SendFile, Pause, Pattern, Close, Reset, Drip, Wait, Drain } kind;
-  std::string text;         // Send: the bytes; SendFile: the path
+  enum class Kind { Send, Pause, Pattern, Close, Reset, Drip, Wait, Drain } kind;
+  std::string text;         // Send: the bytes
   std::uint64_t count = 0;  // Pause: ms; Pattern: bytes; Drip: piece size
 };
 
@@ -33,6 +32,12 @@ struct ServerAction {
 // a shifted, cut or repeated block never looks like the right one.
 inline unsigned char PatternByte(std::uint64_t offset) {
   return static_cast<unsigned char>((offset % 251 * 7 + 3) % 251);
+}
+// The count pattern bytes from offset on.
+inline std::string PatternBytes(std::uint64_t offset, std::size_t count) {
+  std::string bytes(count, '\0');
+  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>(PatternByte(offset + i));
+  return bytes;
 }
 
 // The text with its C escapes replaced; false with a message when an escape is malformed.

@@ -1,9 +1,9 @@
 // scripted_server: the test server as a program, for the end-to-end tests, the demo and the
 // benchmarks.
 //
-//   scripted_server --script FILE [--port N] [--connections N] [--request-log FILE] [--max-send N]
+//   scripted_server --script FILE [--connections N] [--request-log FILE] [--max-send N]
 //
-// Listens on 127.0.0.1 (a free port unless --port), prints the port on its first line, then
+// Listens on a free port of 127.0.0.1, prints the port on its first line, then
 // serves the connections one after another (see script_server.h for the script format).
 // The request log holds the request bytes of all connections, one after another, written as
 // soon as each request has been read.
@@ -21,9 +21,8 @@ namespace {
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "scripted_server: %s\n", problem);
-  std::fprintf(stderr,
-               "usage: scripted_server --script FILE [--port N] [--connections N] [--request-log FILE] "
-               "[--max-send N]\n");
+  std::fprintf(
+      stderr, "usage: scripted_server --script FILE [--connections N] [--request-log FILE] [--max-send N]\n");
   return 2;
 }
 
@@ -43,7 +42,6 @@ void AppendToLog(const std::string& request, void* context) {
 
 int main(int argc, char** argv) {
   std::string scriptPath, logPath;
-  long long port = 0;
   ServerOptions options;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
@@ -54,8 +52,6 @@ int main(int argc, char** argv) {
       scriptPath = value;
     } else if (option == "--request-log") {
       logPath = value;
-    } else if (option == "--port" && ParseNumber(value, number) && number <= 65535) {
-      port = number;
     } else if (option == "--connections" && ParseNumber(value, number) && number >= 1 && number <= 1000000) {
       options.connections = static_cast<int>(number);
     } else if (option == "--max-send" && ParseNumber(value, number) && number >= 1) {
@@ -75,7 +71,7 @@ int main(int argc, char** argv) {
   if (!ParseScript(script.str(), actions, error)) return Usage((scriptPath + ": " + error).c_str());
 
   int boundPort = 0;
-  platform::SocketHandle listener = platform::ListenLoopback(static_cast<int>(port), boundPort);
+  platform::SocketHandle listener = platform::ListenLoopback(0, boundPort);
   if (listener == platform::kNoSocket) return Usage("cannot listen on 127.0.0.1");
   if (!logPath.empty()) {
     std::ofstream(logPath, std::ios::binary | std::ios::trunc);  // a fresh log for this run

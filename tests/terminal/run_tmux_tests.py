@@ -13,6 +13,7 @@ failed. When tmux (or wine) cannot start, nothing was checked: that is a failure
 """
 
 import argparse
+import contextlib
 import os
 import re
 import shlex
@@ -22,10 +23,11 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from run_e2e import (BANNER, locale_environment, pattern_response, progress, response,  # noqa: E402
+                     start_scripted_server)
+
 WIDTH, HEIGHT = 80, 24
-RULE = "-" * 48
-TITLE = "Pliv Version 1.0 - download file from web"
-BANNER = [RULE, TITLE, "Copyright (c) Pliv authors", "", "", "", "More tools: https://www.example.com/tools", RULE]
 LIGHT_GREEN = 10
 BLUE = 4  # the ANSI index of Windows colour 1
 BRIGHT_WHITE = 15
@@ -177,19 +179,6 @@ class Runner:
             env.update(self.wine.env)
         return env
 
-    def locale(self, name):
-        """The environment of a run in locale name (e.g. de_DE.UTF-8), compiled into the work folder."""
-        locales = os.path.join(self.workdir, "locales")
-        if not os.path.isdir(os.path.join(locales, name)):
-            language, charset = name.split(".")
-            os.makedirs(locales, exist_ok=True)
-            # localedef exits non-zero on mere warnings; the compiled folder is what counts.
-            subprocess.run(["localedef", "-i", language, "-f", charset, os.path.join(locales, name)],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            if not os.path.isdir(os.path.join(locales, name)):
-                raise AssertionError("localedef could not compile " + name)
-        return {"LOCPATH": locales, "LC_ALL": name, "LANG": name}
-
     def in_pane(self, argv, timeout, term=None, size=(WIDTH, HEIGHT), wait_for=None, env=None, before="",
                 record=False):
         """Runs argv in the work folder in a fresh pane of size (columns, rows), with TERM=term when
@@ -326,13 +315,18 @@ class Wine:
 # The checks: each returns a list of failure texts (empty: passed; None: not for this build)
 
 
-def check_banner(rows, bg):
+def check_banner(rows, bg, fg=LIGHT_GREEN):
     failures = []
     for n, line in enumerate(BANNER):
         if row_text(rows, n) != line:
             failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
-        failures += check_colours(rows, n, LIGHT_GREEN, bg, "banner")
+        failures += check_colours(rows, n, fg, bg, "banner")
     return failures
+
+
+def check_status(rows, expected):
+    """The status row, right below the banner, holds expected alone."""
+    return [] if row_text(rows, 8) == expected else ["status row is %r, expected %r" % (row_text(rows, 8), expected)]
 
 
 def check_blank_from(rows, first, what):
@@ -366,9 +360,7 @@ def status_rows(run, args, messages, attribute=None, term=None):
 def test_shorter_status_leaves_no_remnant(run, args):
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"])
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != "Done":
-        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
-    failures += check_colours(rows, 8, None, None, "status")
+    failures += check_status(rows, "Done") + check_colours(rows, 8, None, None, "status")
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
@@ -379,19 +371,13 @@ def test_dumb_terminal(run, args):
         return None
     failures, rows = status_rows(run, args, ["Received 1024 of 65536 bytes in 0.25 seconds, 4.00 KB/s ...", "Done"],
                                  attribute="0x1F", term="dumb")
-    for n, line in enumerate(BANNER):
-        if row_text(rows, n) != line:
-            failures.append("banner row %d is %r, expected %r" % (n + 1, row_text(rows, n), line))
-        failures += check_colours(rows, n, None, None, "banner")
-    if row_text(rows, 8) != "Done":
-        failures.append("status row is %r, expected 'Done' alone" % row_text(rows, 8))
-    failures += check_colours(rows, 8, None, None, "status")
+    failures += check_banner(rows, None, fg=None)
+    failures += check_status(rows, "Done") + check_colours(rows, 8, None, None, "status")
     failures += check_blank_from(rows, 9, "below the status row")
     # Without a way back up, a status wider than the row is cut short of its last cell.
     long = "".join(str(i % 10) for i in range(WIDTH + 20))
     more, rows = status_rows(run, args, [long, long[1:]], term="dumb")
-    if row_text(rows, 8) != long[1:WIDTH]:
-        more.append("long status row is %r, expected %r" % (row_text(rows, 8), long[1:WIDTH]))
+    more += check_status(rows, long[1:WIDTH])
     return failures + more + check_blank_from(rows, 9, "below the long status row")
 
 
@@ -399,8 +385,7 @@ def test_three_statuses_one_row(run, args):
     messages = ["Connecting ...", "Sending headers ...", "Getting headers ..."]
     failures, rows = status_rows(run, args, messages)
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != messages[-1]:
-        failures.append("status row is %r, expected %r" % (row_text(rows, 8), messages[-1]))
+    failures += check_status(rows, messages[-1])
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
@@ -410,28 +395,20 @@ def test_wrapped_status(run, args):
     long = "".join(str(i % 10) for i in range(2 * WIDTH + 20))
     failures, rows = status_rows(run, args, [long, "x" * WIDTH, "Next"])
     failures += check_banner(rows, None)
-    if row_text(rows, 8) != "Next":
-        failures.append("status row is %r, expected 'Next'" % row_text(rows, 8))
+    failures += check_status(rows, "Next")
     return failures + check_blank_from(rows, 9, "below the status row")
 
 
-class Server:
-    """The scripted test server with one script for every connection; its port is self.port."""
-
-    def __init__(self, args, script):
-        path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
-        with open(path, "w") as f:
-            f.write("\n".join(script) + "\n")
-        self.process = subprocess.Popen([args.server, "--script", path, "--connections", "5"],
-                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-        self.port = int(self.process.stdout.readline())
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.process.kill()
-        self.process.wait()
+@contextlib.contextmanager
+def serving(args, script):
+    """The scripted test server with one script for every connection; yields its port."""
+    path = os.path.join(tempfile.mkdtemp(prefix="script-", dir=args.workdir), "script.txt")
+    process, port = start_scripted_server(args.server, script, path, ["--connections", "5"])
+    try:
+        yield port
+    finally:
+        process.kill()
+        process.wait()
 
 
 def check_download(rows, width, port, progress, closing, what):
@@ -462,19 +439,19 @@ def check_download(rows, width, port, progress, closing, what):
 
 
 def progress_text(received, length):
-    return r"Downloading %d of %d \(%s%%\) Speed [0-9.]+ Kb/s [0-9.]+ seconds passed" % (
-        received, length, re.escape("%.2f" % (100.0 * received / length)))
+    """The progress line as a regular expression."""
+    return re.escape(progress(received, length)).replace(re.escape("{#}"), "[0-9.]+")
 
 
 def download_in_pane(run, args, size, length, script, wait_for=None, record=False):
     """Downloads body.bin (length bytes, served by script) in a pane of size; checks the screen
     it leaves. Returns the failures, and the port for the checks of run.midway."""
-    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as server:
-        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+    with serving(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % length] + script) as port:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % port], args.timeout,
                                       size=size, wait_for=wait_for, record=record)
     closing = "%d byte(s) downloaded -> body.bin" % length
-    return check_exit(code, err) + check_download(rows, size[0], server.port, progress_text(length, length),
-                                                   closing, "after the download"), server.port
+    return check_exit(code, err) + check_download(rows, size[0], port, progress_text(length, length),
+                                                   closing, "after the download"), port
 
 
 def test_long_status_in_a_narrow_pane(run, args, width):
@@ -531,12 +508,11 @@ def test_unknown_width_keeps_the_screen(run, args):
         return None
     size = 10000000
     earlier = ["earlier line 1", "earlier line 2"]
-    with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: %d\\r\\n\\r\\n" % size,
-                       "pattern %d" % size]) as server:
-        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % server.port], args.timeout,
+    with serving(args, pattern_response(size)) as port:
+        code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/body.bin" % port], args.timeout,
                                       size=(120, 24), before="stty cols 0; printf '%s\\n'" % "\\n".join(earlier))
     texts = [row_text(rows, n) for n in range(len(rows))]
-    top = earlier + BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % server.port]
+    top = earlier + BANNER + ["Downloading body.bin from 127.0.0.1 on port %d" % port]
     failures = check_exit(code, err)
     if texts[:len(top)] != top:
         failures.append("the rows above the status are %r, expected %r" % (texts[:len(top)], top))
@@ -557,12 +533,12 @@ def test_names_show_as_typed(run, args):
     # the announcement passes on. A wide pane keeps each line on one row.
     failures = []
     for locale, name in [("de_DE.UTF-8", "Gr\u00f6\u00dfe.txt"), ("ja_JP.UTF-8", "a" * 115 + "\u65e5\u672c.txt")]:
-        with Server(args, ["send HTTP/1.0 200 OK\\r\\nContent-Length: 10\\r\\n\\r\\n0123456789", "close"]) as server:
-            code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (server.port, name)], args.timeout,
-                                          size=(200, HEIGHT), env=run.locale(locale))
+        with serving(args, response("0123456789", 10)) as port:
+            code, rows, err = run.in_pane([args.pliv, "http://127.0.0.1:%d/%s" % (port, name)], args.timeout,
+                                          size=(200, HEIGHT), env=locale_environment(locale, run.workdir))
         texts = [row_text(rows, n) for n in range(len(rows)) if row_text(rows, n)]
         failures += check_exit(code, err)
-        announcement = "Downloading %s from 127.0.0.1 on port %d" % (name, server.port)
+        announcement = "Downloading %s from 127.0.0.1 on port %d" % (name, port)
         if announcement not in texts:
             failures.append("%s: no row shows the announcement %r: %r" % (locale, announcement, texts[-3:]))
         closing = " " * 8 + "10 byte(s) downloaded -> " + name
@@ -575,8 +551,7 @@ def test_background_is_kept(run, args):
     # White on blue before the banner: the banner is light green on blue, then white on blue again.
     failures, rows = status_rows(run, args, ["Connecting ..."], attribute="0x1F")
     failures += check_banner(rows, BLUE)
-    if row_text(rows, 8) != "Connecting ...":
-        failures.append("status row is %r" % row_text(rows, 8))
+    failures += check_status(rows, "Connecting ...")
     return failures + check_colours(rows, 8, BRIGHT_WHITE, BLUE, "status after the banner")
 
 
@@ -659,7 +634,7 @@ def main():
         for name, test in TESTS:
             try:
                 failures = test(run, args)
-            except AssertionError as e:
+            except (AssertionError, RuntimeError) as e:  # RuntimeError: a locale that cannot be compiled
                 failures = [str(e)]
             if failures is None:
                 print("skip [%s] %s (POSIX only)" % (label, name))

@@ -114,10 +114,10 @@ TEST(ExactConversionTest, OwnCodePageAndItsFlags) {
     unsigned long flags;
     bool askUsedDefaultChar;
   };
+  // The documented values: WC_NO_BEST_FIT_CHARS 0x400, WC_ERR_INVALID_CHARS 0x80.
   const Row rows[] = {
-      {1252, platform::kNoBestFitChars, true},       {1251, platform::kNoBestFitChars, true},
-      {932, platform::kNoBestFitChars, true},        {936, platform::kNoBestFitChars, true},
-      {65001, platform::kFailOnInvalidChars, false}, {54936, platform::kFailOnInvalidChars, false},
+      {1252, 0x400, true}, {1251, 0x400, true},  {932, 0x400, true},
+      {936, 0x400, true},  {65001, 0x80, false}, {54936, 0x80, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE("code page " + std::to_string(row.codePage));

@@ -9,6 +9,7 @@
 #include "app/output.h"
 #include "crt32/crt32.h"
 #include "platform/console_vt.h"
+#include "tests/program_text.h"
 #include "ui/banner.h"
 #include "ui/status.h"
 
@@ -18,24 +19,19 @@ using platform::vt::kCursorRow;
 using platform::vt::Terminal;
 
 // Everything that reaches standard output, one entry per write call, text and sequences alike.
-std::vector<std::string> writes;
-
-bool RecordText(const char* data, std::size_t size, int&) {
-  writes.emplace_back(data, size);
-  return true;
-}
+std::vector<std::string>& writes = test_output::passes;
 
 class TerminalStream : public ::testing::Test {
  protected:
   void Attach(bool isTerminal) {
-    writes.clear();
     terminal.isTerminal = isTerminal;
-    BindOutput({isTerminal ? platform::StdKind::Console : platform::StdKind::File, &RecordText});
+    output.Bind(isTerminal ? platform::StdKind::Console : platform::StdKind::File);
     platform::vt::BindTerminal(&terminal);
   }
   void SetUp() override { Attach(true); }
   void TearDown() override { platform::vt::BindTerminal(nullptr); }
 
+  test_output::RecordedOutput output;
   Terminal terminal{true, 80, platform::vt::kUserColours, [](std::string_view b) { writes.emplace_back(b); }};
 };
 
@@ -296,9 +292,7 @@ TEST_F(TerminalStream, DumbTerminalGetsTheBannerWithoutColours) {
   terminal.dumb = true;
   terminal.attribute = 0x1E;
   ShowBanner("Title");
-  std::string all;
-  for (const std::string& w : writes) all += w;
-  EXPECT_EQ(all, kBannerText);
+  EXPECT_EQ(output.Text(), kBannerText);
   // The word is still kept: the banner gives back the one it found.
   EXPECT_EQ(terminal.attribute, 0x1E);
 }
@@ -318,10 +312,7 @@ TEST_F(TerminalStream, NothingButTextReachesAFile) {
   ShowBanner("Title");
   ShowStatus("Connecting ...");
   ShowStatus("Sending headers ...");
-  FlushOutput();
-  std::string all;
-  for (const std::string& w : writes) all += w;
-  EXPECT_EQ(all, std::string(kBannerText) + "Connecting ...Sending headers ...");
+  EXPECT_EQ(output.Text(), std::string(kBannerText) + "Connecting ...Sending headers ...");
   // The word a terminal would have taken stays untouched.
   EXPECT_EQ(terminal.attribute, platform::vt::kUserColours);
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "net/content_buffer.h"
+#include "tests/server/script_server.h"
 
 TEST(ContentBuffer, GrowsKeepingEveryByte) {
   ContentBuffer content;
@@ -14,8 +15,7 @@ TEST(ContentBuffer, GrowsKeepingEveryByte) {
   std::set<std::size_t> capacities;
   // Blocks of every size from 0 to 2047 bytes, each byte telling its position.
   for (std::size_t block = 0; block < 2048; ++block) {
-    std::string bytes;
-    for (std::size_t i = 0; i < block; ++i) bytes += static_cast<char>((expected.size() + i) * 7 % 251);
+    const std::string bytes = PatternBytes(expected.size(), block);
     ASSERT_TRUE(content.Append(bytes.data(), bytes.size()));
     expected += bytes;
     capacities.insert(content.capacity());
@@ -75,9 +75,8 @@ TEST(ContentBuffer, GrowsInPlaceWithinHeldAddressSpace) {
     std::string expected;
     auto append = [&](std::size_t upTo) {
       while (expected.size() < upTo) {
-        std::string bytes;
-        for (std::size_t i = 0; i < 1024 && expected.size() + i < upTo; ++i)
-          bytes += static_cast<char>((expected.size() + i) * 7 % 251);
+        const std::string bytes =
+            PatternBytes(expected.size(), std::min<std::size_t>(1024, upTo - expected.size()));
         ASSERT_TRUE(content.Append(bytes.data(), bytes.size()));
         expected += bytes;
       }

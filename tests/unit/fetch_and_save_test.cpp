@@ -1,6 +1,7 @@
 // Saving a transfer's result: the file afterwards, the closing report and the exit code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <filesystem>
@@ -14,7 +15,8 @@
 #include "app/name_check.h"
 #include "platform/files.h"
 #include "tests/platform/code_page.h"
-#include "tests/unit/net_support.h"
+#include "tests/platform/file_faults.h"
+#include "tests/program_text.h"
 
 namespace {
 
@@ -51,7 +53,8 @@ bool MatchesWithReason(const std::string& text, const std::string& expected) {
   return reason.find_first_of("\r\n") == std::string::npos && reason.front() != ' ' && reason.back() != ' ';
 }
 
-enum class Target { File, Directory, EmptyName };
+// CloseFails: the file's close fails; CannotShrink: a file that holds before and refuses to be cut.
+enum class Target { File, Directory, EmptyName, CloseFails, CannotShrink };
 
 struct SaveCase {
   const char* what;
@@ -135,6 +138,14 @@ const SaveCase kCases[] = {
      "\r\n\t2 byte(s) downloaded -> \r\nFatal: download incomplete, 2 of 5 bytes received\r\n"
      "Fatal: could not write : {reason}\r\n",
      2, std::nullopt, Target::EmptyName},
+    // The data may never have reached the disk.
+    {"a failed close is a failed save", std::nullopt, Result(Outcome::Complete, "hello"),
+     "\r\n\t5 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2, "hello",
+     Target::CloseFails},
+    // The old file's tail stays behind the shorter body.
+    {"a failed cut is a failed save", kOld, Result(Outcome::Complete, "new", 3),
+     "\r\n\t3 byte(s) downloaded -> {name}\r\nFatal: could not write {name}: {reason}\r\n", 2,
+     "new content, longer than the new one", Target::CannotShrink},
 };
 
 // Names the case instead of dumping its bytes when it fails.
@@ -149,17 +160,24 @@ TEST_P(SaveAndReportTest, FileOutputAndExitCode) {
   // ctest runs the cases side by side: each gets a folder named after itself.
   std::string folder =
       std::string("pliv-save-") + testing::UnitTest::GetInstance()->current_test_info()->name();
-  for (char& ch : folder)
-    if (ch == '/') ch = '-';
+  std::replace(folder.begin(), folder.end(), '/', '-');
   const fs::path dir = fs::temp_directory_path() / folder;
   fs::remove_all(dir);
   fs::create_directories(dir);
-  const fs::path file = dir / "saved.bin";
+  fs::path file = dir / "saved.bin";
   if (c.target == Target::Directory) fs::create_directory(file);
-  if (c.before) WriteFile(file, *c.before);
+  if (c.target == Target::CannotShrink) {
+    const std::optional<std::string> sealed = test_platform::FileThatCannotShrink(*c.before);
+    if (!sealed) GTEST_SKIP() << "no file here refuses to be cut";
+    file = *sealed;
+  } else if (c.before) {
+    WriteFile(file, *c.before);
+  }
+  if (c.target == Target::CloseFails && !test_platform::FailNextCloseOf(file.string()))
+    GTEST_SKIP() << "no close fails here";
   const std::string name = c.target == Target::EmptyName ? "" : file.string();
 
-  net_test::RecordedOutput output;
+  test_output::RecordedOutput output;
   const int exitCode = SaveAndReport(c.result, name, true);
 
   EXPECT_TRUE(MatchesWithReason(output.Text(), Replace(c.output, "{name}", name)))

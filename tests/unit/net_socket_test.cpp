@@ -7,23 +7,16 @@
 
 #include "net/http_get.h"
 #include "net/resolve.h"
+#include "tests/program_text.h"
 #include "tests/unit/net_support.h"
 
 namespace {
 
 using net_test::LoopbackServer;
 using net_test::MatchesWithFigures;
-using net_test::RecordedOutput;
+using test_output::RecordedOutput;
 
-const std::string kFixedHeaders = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
 const std::string kPhases = "Connecting ...Sending headers ...Getting headers ...";
-
-// The pattern bytes as the script format defines them, recomputed here.
-std::string Pattern(std::size_t count) {
-  std::string bytes(count, '\0');
-  for (std::size_t i = 0; i < count; ++i) bytes[i] = static_cast<char>((i * 7 + 3) % 251);
-  return bytes;
-}
 
 // A port where nothing listens: one that was just free and is closed again.
 int ClosedPort() {
@@ -72,11 +65,12 @@ TEST(HttpGet, AgainstScriptedServer) {
        "*Downloading 5 of 100 (5.00%) Speed # Kb/s # seconds passed"},
       {"a megabyte of pattern",
        "send HTTP/1.0 200 OK\\r\\nContent-Length: 1048576\\r\\n\\r\\n\npattern 1048576", 0, "/big", "/big",
-       Pattern(1048576), kComplete,
+       PatternBytes(0, 1048576), kComplete,
        "*Downloading 1048576 of 1048576 (100.00%) Speed # Kb/s # seconds passed"},
       {"pieces of at most 20 bytes",
        "send HTTP/1.0 200 OK\\r\\nContent-Length: 100000\\r\\n\\r\\n\npattern 100000", 20, "/f", "/f",
-       Pattern(100000), kComplete, "*Downloading 100000 of 100000 (100.00%) Speed # Kb/s # seconds passed"},
+       PatternBytes(0, 100000), kComplete,
+       "*Downloading 100000 of 100000 (100.00%) Speed # Kb/s # seconds passed"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -87,7 +81,7 @@ TEST(HttpGet, AgainstScriptedServer) {
     HttpResult result = HttpGet("127.0.0.1", server.port, row.path);
     std::vector<std::string> requests = server.Finish();
     ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0], "GET " + row.requestLine + kFixedHeaders);
+    EXPECT_EQ(requests[0], test_output::RequestFor(row.requestLine));
     EXPECT_EQ(result.Content.size(), row.content.size());
     EXPECT_TRUE(result.Content == row.content);
     EXPECT_EQ(result.Outcome, row.outcome);

@@ -1,4 +1,4 @@
-// Shared by the net tests: what the program printed, and a scripted server on 127.0.0.1.
+// Shared by the net tests: a scripted server on 127.0.0.1, and output matched with figures.
 #pragma once
 
 #include <atomic>
@@ -8,36 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "app/output.h"
-#include "platform/stdio.h"
 #include "tests/platform/listen.h"
 #include "tests/server/script_server.h"
 
 namespace net_test {
-
-inline std::string recorded;
-
-inline bool Record(const char* data, std::size_t size, int&) {
-  recorded.append(data, size);
-  return true;
-}
-
-// Binds standard output to a recorder (as a file: status lines carry no console control)
-// while it lives, and back to the process's standard output afterwards.
-struct RecordedOutput {
-  RecordedOutput() {
-    recorded.clear();
-    BindOutput({platform::StdKind::File, &Record});
-  }
-  ~RecordedOutput() {
-    FlushOutput();
-    BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
-  }
-  std::string Text() {
-    FlushOutput();
-    return recorded;
-  }
-};
 
 // True when text from position t on matches pattern from position p on, where every "#"
 // stands for a figure with two decimals (the parts of a progress line that depend on the real

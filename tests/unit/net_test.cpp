@@ -12,14 +12,13 @@
 #include "net/headers.h"
 #include "net/progress.h"
 #include "net/resolve.h"
+#include "tests/program_text.h"
 #include "tests/unit/net_support.h"
 
 namespace {
 
 using namespace std::string_literals;
-using net_test::RecordedOutput;
-
-const std::string kFixedHeaders = " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Pliv 1.0 compatible\r\n\r\n";
+using test_output::RecordedOutput;
 
 TEST(RequestText, EscapesControlBytesOnly) {
   struct Row {
@@ -33,7 +32,7 @@ TEST(RequestText, EscapesControlBytesOnly) {
       {"/%41%zz?q=1/2#f\\", "/%41%zz?q=1/2#f\\"},  // "%" and everything printable as typed
       {"/\x80\xff\x21", "/\x80\xff!"},             // bytes above 127 as typed
   };
-  for (const Row& row : rows) EXPECT_EQ(RequestText(row.path), "GET " + row.line + kFixedHeaders) << row.line;
+  for (const Row& row : rows) EXPECT_EQ(RequestText(row.path), test_output::RequestFor(row.line)) << row.line;
 }
 
 TEST(IsAddressText, SevenBytesOfDigitsAndPoints) {
@@ -178,34 +177,28 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
   struct Row {
     const char* name;
     std::vector<std::string> blocks;
-    bool endWithError;
-    std::size_t piece;
     std::string content;
     TransferOutcome outcome;
     std::int32_t length;
     std::string output;
+    bool endWithError = false;
+    std::size_t piece = 1024;
     bool fits = true;  // the caller's answer when asked whether a body of the declared length fits
   } rows[] = {
       {"ten of ten in one block",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
-       false,
-       1024,
        "0123456789",
        kComplete,
        10,
        "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed"},
       {"fifteen of ten is cut",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789ABCDE"},
-       false,
-       1024,
        "0123456789",
        kComplete,
        10,
        "Downloading 15 of 10 (150.00%) Speed 0.06 Kb/s 0.25 seconds passed"},
       {"lower-case name, blanks around 42",
        {"HTTP/1.0 200 OK\r\ncontent-length:  42  \r\n\r\n", std::string(42, 'x')},
-       false,
-       1024,
        std::string(42, 'x'),
        kComplete,
        42,
@@ -213,32 +206,24 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
        "Downloading 42 of 42 (100.00%) Speed 0.08 Kb/s 0.50 seconds passed"},
       {"42abc is unknown",
        {"HTTP/1.0 200 OK\r\nContent-Length: 42abc\r\n\r\nhello"},
-       false,
-       1024,
        "hello",
        kComplete,
        -1,
        "Downloading 5 of UnKnown Size"},
       {"-1 is unknown",
        {"HTTP/1.0 200 OK\r\nContent-Length: -1\r\n\r\nhello"},
-       false,
-       1024,
        "hello",
        kComplete,
        -1,
        "Downloading 5 of UnKnown Size"},
       {"0 is unknown and cuts nothing",
        {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nhello"},
-       false,
-       1024,
        "hello",
        kComplete,
        0,
        "Downloading 5 of UnKnown Size"},
       {"no length: everything until close",
        {"HTTP/1.0 200 OK\r\n\r\nab", "cd"},
-       false,
-       1024,
        "abcd",
        kComplete,
        -1,
@@ -246,48 +231,36 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
        "Downloading 4 of UnKnown Size"},
       {"leading zeros convert",
        {"Content-Length: 0000000000000000000003\r\n\r\nabcd"},
-       false,
-       1024,
        "abc",
        kComplete,
        3,
        "Downloading 4 of 3 (133.33%) Speed 0.02 Kb/s 0.25 seconds passed"},
       {"first of two lengths wins",
        {"Content-Length: 2\r\nContent-Length: 4\r\n\r\nabcd"},
-       false,
-       1024,
        "ab",
        kComplete,
        2,
        "Downloading 4 of 2 (200.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
       {"terminator split 3+1",
        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r", "\nabc"},
-       false,
-       1024,
        "abc",
        kComplete,
        3,
        "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
       {"terminator split 2+2",
        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n", "\r\nabc"},
-       false,
-       1024,
        "abc",
        kComplete,
        3,
        "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
       {"terminator split 1+1+1+1",
        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r", "\n", "\r", "\nabc"},
-       false,
-       1024,
        "abc",
        kComplete,
        3,
        "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed"},
       {"header longer than a block",
        {"HTTP/1.0 200 OK\r\nX-Pad: " + std::string(3000, 'p') + "\r\nContent-Length: 2\r\n\r\nxyz"},
-       false,
-       1024,
        "xy",
        kComplete,
        2,
@@ -295,32 +268,24 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
       {"a name inside another field is not the length",
        {"HTTP/1.0 200 OK\r\nX-Content-Length-Note: 5\r\nVary: Content-Length\r\nContent-Length: "
         "7\r\n\r\n123456789"},
-       false,
-       1024,
        "1234567",
        kComplete,
        7,
        "Downloading 9 of 7 (128.57%) Speed 0.04 Kb/s 0.25 seconds passed"},
       {"the status line is not a field",
        {"HTTP/1.0 200 Content-Length: 3\r\n\r\nhello"},
-       false,
-       1024,
        "hello",
        kComplete,
        -1,
        "Downloading 5 of UnKnown Size"},
       {"a terminator in the body stays body",
        {"HTTP/1.0 200 OK\r\n\r\nab\r\n\r\ncd"},
-       false,
-       1024,
        "ab\r\n\r\ncd",
        kComplete,
        -1,
        "Downloading 8 of UnKnown Size"},
       {"one byte at a time",
        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"},
-       false,
-       1,
        "hello",
        kComplete,
        5,
@@ -329,11 +294,11 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
        "Downloading 3 of 5 (60.00%) Speed 0.00 Kb/s 0.75 seconds passed"
        "Downloading 4 of 5 (80.00%) Speed 0.00 Kb/s 1.00 seconds passed"
        "Downloading 5 of 5 (100.00%) Speed 0.00 Kb/s 1.25 seconds passed"
-       "Downloading 5 of 5 (100.00%) Speed 0.00 Kb/s 1.50 seconds passed"},
+       "Downloading 5 of 5 (100.00%) Speed 0.00 Kb/s 1.50 seconds passed",
+       false,
+       1},
       {"declared 0, empty body",
        {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n"},
-       false,
-       1024,
        "",
        kComplete,
        0,
@@ -341,50 +306,35 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
       // Ends before the header block does: nothing of it is body.
       {"closed inside the headers",
        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n12345"},
-       false,
-       1024,
        "",
        kFailed,
        -1,
        kFatalHeaders},
       {"error inside the headers",
        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n12345"},
-       true,
-       1024,
        "",
        kFailed,
        -1,
-       kFatalHeaders},
-      {"three of the four terminator bytes",
-       {"HTTP/1.0 200 OK\r\n\r"},
-       false,
-       1024,
-       "",
-       kFailed,
-       -1,
-       kFatalHeaders},
-      {"nothing at all", {}, false, 1024, "", kFailed, -1, kFatalHeaders},
+       kFatalHeaders,
+       true},
+      {"three of the four terminator bytes", {"HTTP/1.0 200 OK\r\n\r"}, "", kFailed, -1, kFatalHeaders},
+      {"nothing at all", {}, "", kFailed, -1, kFatalHeaders},
       // The body phase ends early.
       {"receive error in the body",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234"},
-       true,
-       1024,
        "01234",
        kBroken,
        10,
-       "Downloading 5 of 10 (50.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
+       "Downloading 5 of 10 (50.00%) Speed 0.02 Kb/s 0.25 seconds passed",
+       true},
       {"closed short of the declared length",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234"},
-       false,
-       1024,
        "01234",
        kShort,
        10,
        "Downloading 5 of 10 (50.00%) Speed 0.02 Kb/s 0.25 seconds passed"},
       {"declared but nothing came",
        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n"},
-       false,
-       1024,
        "",
        kShort,
        5,
@@ -392,73 +342,68 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
       // A reset once every declared byte is in cuts nothing.
       {"receive error after the whole declared length",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n0123456789"},
-       true,
-       1024,
        "0123456789",
        kComplete,
        10,
-       "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed"},
+       "Downloading 10 of 10 (100.00%) Speed 0.04 Kb/s 0.25 seconds passed",
+       true},
       {"receive error after more than the declared length",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n01234", "56789ABC"},
-       true,
-       1024,
        "0123456789",
        kComplete,
        10,
        "Downloading 13 of 10 (130.00%) Speed 0.05 Kb/s 0.25 seconds passed"
-       "Downloading 13 of 10 (130.00%) Speed 0.03 Kb/s 0.50 seconds passed"},
+       "Downloading 13 of 10 (130.00%) Speed 0.03 Kb/s 0.50 seconds passed",
+       true},
       {"receive error one byte short of the declared length",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n012345678"},
-       true,
-       1024,
        "012345678",
        kBroken,
        10,
-       "Downloading 9 of 10 (90.00%) Speed 0.04 Kb/s 0.25 seconds passed"},
+       "Downloading 9 of 10 (90.00%) Speed 0.04 Kb/s 0.25 seconds passed",
+       true},
       {"receive error, declared 0",
        {"HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\nab"},
-       true,
-       1024,
        "ab",
        kBroken,
        0,
-       "Downloading 2 of UnKnown Size"},
+       "Downloading 2 of UnKnown Size",
+       true},
       {"receive error, unknown length",
        {"HTTP/1.0 200 OK\r\n\r\nab"},
-       true,
-       1024,
        "ab",
        kBroken,
        -1,
-       "Downloading 2 of UnKnown Size"},
+       "Downloading 2 of UnKnown Size",
+       true},
       // A declared body that the caller cannot keep is not read: what came with the headers is all.
       {"a declared length that does not fit ends the exchange after the headers",
        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n012", "3456789"},
-       false,
-       1024,
        "012",
        kDeclined,
        10,
        "",
+       false,
+       1024,
        false},
       {"without a length nothing is judged",
        {"HTTP/1.0 200 OK\r\n\r\n012", "3456789"},
-       false,
-       1024,
        "0123456789",
        kComplete,
        -1,
        "Downloading 10 of UnKnown Size"
        "Downloading 10 of UnKnown Size",
+       false,
+       1024,
        false},
       {"the server's error answer is read, whatever its length",
        {"HTTP/1.0 404 Not Found\r\nContent-Length: 3\r\n\r\nnot"},
-       false,
-       1024,
        "not",
        kComplete,
        3,
        "Downloading 3 of 3 (100.00%) Speed 0.01 Kb/s 0.25 seconds passed",
+       false,
+       1024,
        false},
   };
   for (const Row& row : rows) {
@@ -484,19 +429,11 @@ TEST(ReceiveResponse, HeaderAndBodyCases) {
   }
 }
 
-// What reached standard output, one entry per statement: on a console every statement is
-// passed on at once.
-std::vector<std::string> statements;
-
-bool RecordStatement(const char* data, std::size_t size, int&) {
-  statements.emplace_back(data, size);
-  return true;
-}
-
 // The pace of the progress lines: each body receive of 100 bytes (the last one closes) reads the
 // clock once, at the time of its row; ready: whether a receive that must not wait finds bytes;
 // comes: whether they come while the held line waits out the rest of its 50 ms.
 TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
+  const platform::StdKind console = platform::StdKind::Console, file = platform::StdKind::File;
   struct Row {
     const char* name;
     platform::StdKind kind;
@@ -507,7 +444,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     std::vector<std::uint32_t> waits;
   } rows[] = {
       {"data keeps coming: held until 50 ms have passed, the final line drawn",
-       platform::StdKind::Console,
+       console,
        {0, 10, 20, 49, 50, 60, 70},
        true,
        false,
@@ -515,7 +452,7 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        4,
        {}},
       {"nothing ready, 20 ms after the last draw: held while data comes within the remaining 30 ms",
-       platform::StdKind::Console,
+       console,
        {0, 20, 40, 49, 50, 60, 70},
        false,
        true,
@@ -524,23 +461,16 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        {30, 10, 1, 40}},
       // Then the next 50 ms count from the drawing, not from the block that the line shows.
       {"nothing comes within the remaining 30 ms: drawn, then the receive that waits",
-       platform::StdKind::Console,
+       console,
        {0, 20, 75, 110},
        false,
        false,
        {100, 200, 300, 300},
        2,
        {30, 25}},
-      {"the clock wraps",
-       platform::StdKind::Console,
-       {4294967290u, 4294967295u, 44u, 45u},
-       true,
-       false,
-       {100, 300, 300},
-       1,
-       {}},
+      {"the clock wraps", console, {4294967290u, 4294967295u, 44u, 45u}, true, false, {100, 300, 300}, 1, {}},
       {"the clock wraps during a wait",
-       platform::StdKind::Console,
+       console,
        {4294967290u, 4294967295u, 60u, 100u},
        false,
        false,
@@ -549,26 +479,18 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
        {45, 34}},
       // GetTickCount may step by some 16 ms: a reading before the end of the wait is no time passed.
       {"a coarse clock reads earlier than the end of the wait",
-       platform::StdKind::Console,
+       console,
        {0, 20, 45, 100},
        false,
        false,
        {100, 200, 300, 300},
        2,
        {30, 50}},
-      {"redirected: every line",
-       platform::StdKind::File,
-       {0, 1, 2, 3},
-       true,
-       false,
-       {100, 200, 300, 300},
-       0,
-       {}},
+      {"redirected: every line", file, {0, 1, 2, 3}, true, false, {100, 200, 300, 300}, 0, {}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    statements.clear();
-    BindOutput({row.kind, &RecordStatement});
+    RecordedOutput output(row.kind);
     std::size_t receives = 0, readings = 0;
     int asked = 0;
     bool came = false;
@@ -594,16 +516,14 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
     FlushOutput();
     std::string expected;
     for (int count : row.drawn) expected += FormatText("Downloading %d of UnKnown Size", {count});
-    std::string all;
-    for (const std::string& statement : statements) all += statement;
-    EXPECT_EQ(all, expected);
+    EXPECT_EQ(output.Text(), expected);
     EXPECT_EQ(asked, row.asked);
     EXPECT_EQ(waits, row.waits);
   }
 
   // Text of anyone else's draws a held line first: an error report finds the screen up to date.
-  statements.clear();
-  BindOutput({platform::StdKind::Console, &RecordStatement});
+  // On a console every statement is passed on at once.
+  RecordedOutput output(platform::StdKind::Console);
   FakeSource source{{"A: b\r\n\r\n", std::string(30, 'b'), std::string(30, 'b'), std::string(5, 'b')}};
   std::uint32_t tick = 0;
   EXPECT_THROW(
@@ -612,19 +532,20 @@ TEST(ReceiveResponse, ConsoleDrawsAtMostEvery50MsAndBeforeEveryWait) {
                       [&](char* buffer, int size) { return source.Receive(buffer, size); }, {}, {}, 64),
       UnhandledError);
   WriteLine("Fatal");
-  EXPECT_EQ(statements, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
-                                                  "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
-  BindOutput({platform::StandardOutputKind(), &platform::WriteStandardOutput});
+  EXPECT_EQ(test_output::passes, (std::vector<std::string>{"Downloading 30 of UnKnown Size",
+                                                           "Downloading 60 of UnKnown Size", "Fatal\r\n"}));
 }
 
+// The answer is the file for a 2xx status code, or without a status line (error false).
 TEST(ReceiveResponse, StatusReasonAndLocation) {
   const std::string longText(300, 'r');
   struct Row {
     std::string header;
     int code;
     std::string reason, location;
+    bool error = true;
   } rows[] = {
-      {"HTTP/1.1 200 OK\r\nLocation: /x", 200, "OK", ""},
+      {"HTTP/1.1 200 OK\r\nLocation: /x", 200, "OK", "", false},
       {"HTTP/1.0 404 Not Found\r\nLocation: /x", 404, "Not Found", ""},
       {"HTTP/1.1 301 Moved Permanently\r\nX-Location: /no\r\nlocation:  http://h/f.zip ", 301,
        "Moved Permanently", "http://h/f.zip"},
@@ -634,7 +555,11 @@ TEST(ReceiveResponse, StatusReasonAndLocation) {
        404, "Not?[2J?Found?", ""},
       {"HTTP/1.0 307 " + longText + "\r\nLocation: " + longText, 307, longText.substr(0, 200),
        longText.substr(0, 200)},
-      {"Server: no status line\r\nLocation: /x", -1, "", ""},
+      {"Server: no status line\r\nLocation: /x", -1, "", "", false},
+      {"HTTP/1.1 100 Continue", 100, "Continue", ""},
+      {"HTTP/1.1 199 Last", 199, "Last", ""},
+      {"HTTP/1.1 299 Last", 299, "Last", "", false},
+      {"HTTP/1.1 300 Multiple Choices", 300, "Multiple Choices", ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.header);
@@ -645,6 +570,7 @@ TEST(ReceiveResponse, StatusReasonAndLocation) {
     EXPECT_EQ(result.Reason, row.reason);
     EXPECT_EQ(result.Location, row.location);
     EXPECT_EQ(result.Content, "body");
+    EXPECT_EQ(IsErrorResponse(result), row.error);
   }
 }
 

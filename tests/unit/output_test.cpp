@@ -10,29 +10,14 @@
 #include "app/errors.h"
 #include "app/format.h"
 #include "app/output.h"
+#include "tests/program_text.h"
 
 namespace {
 
-std::vector<std::string> passes;  // each pass-on the stream made, in order
-int failWith = 0;                 // non-zero: the next pass-on fails with this error
-
-bool Record(const char* data, std::size_t size, int& error) {
-  if (failWith != 0) {
-    error = failWith;
-    return false;
-  }
-  passes.emplace_back(data, size);
-  return true;
-}
-
-void BindRecorder(platform::StdKind kind) {
-  passes.clear();
-  failWith = 0;
-  BindOutput({kind, &Record});
-}
+using namespace test_output;  // the recorder, its passes and failWith
 
 TEST(Output, ConsolePassesOnEveryStatement) {
-  BindRecorder(platform::StdKind::Console);
+  RecordedOutput output(platform::StdKind::Console);
   WriteOut("Connecting ...");
   WriteLine("Fatal: x");
   EXPECT_EQ(passes, (std::vector<std::string>{"Connecting ...", "Fatal: x\r\n"}));
@@ -40,7 +25,7 @@ TEST(Output, ConsolePassesOnEveryStatement) {
 
 TEST(Output, FileAndPipeWaitFor128BytesOrAFlush) {
   for (auto kind : {platform::StdKind::File, platform::StdKind::Pipe}) {
-    BindRecorder(kind);
+    RecordedOutput output(kind);
     WriteOut(std::string(100, 'a'));
     EXPECT_TRUE(passes.empty());
     WriteOut(std::string(60, 'b'));  // fills the buffer at 128 bytes
@@ -54,7 +39,7 @@ TEST(Output, FileAndPipeWaitFor128BytesOrAFlush) {
 }
 
 TEST(Output, LongTextPassesOnInWholeBuffers) {
-  BindRecorder(platform::StdKind::File);
+  RecordedOutput output(platform::StdKind::File);
   WriteOut(std::string(300, 'x'));
   ASSERT_EQ(passes.size(), 2u);
   EXPECT_EQ(passes[0].size(), 128u);
@@ -70,7 +55,7 @@ TEST(Output, FailedPassOnRaisesInOutError) {
   } rows[] = {{2, "File not found"},     {3, "Invalid filename"}, {4, "Too many open files"},
               {5, "File access denied"}, {28, "I/O error 28"},    {1005, "I/O error 1005"}};
   for (const Row& row : rows) {
-    BindRecorder(platform::StdKind::Console);
+    RecordedOutput output(platform::StdKind::Console);
     failWith = row.error;
     try {
       WriteOut("x");
@@ -83,7 +68,7 @@ TEST(Output, FailedPassOnRaisesInOutError) {
 }
 
 TEST(Output, NoUsableStandardOutputRaises105OnFirstWrite) {
-  BindRecorder(platform::StdKind::Unknown);
+  RecordedOutput output(platform::StdKind::Unknown);
   try {
     WriteLine("banner");
     ADD_FAILURE() << "no error raised";
@@ -147,14 +132,22 @@ TEST(Errors, ReportLayout) {
   EXPECT_EQ(UnhandledErrorReport({"EConvertError", std::string(5000, '7'), 0}, "pliv", report).size(), 1023u);
 }
 
+// Raises from a function of its own, whose code the report's address must point into.
+[[gnu::noinline]] void RaiseHere() {
+  RaiseConvertError("12x");
+}
+
 TEST(Errors, RaiseRecordsTheRaisingCode) {
   try {
-    RaiseConvertError("12x");
+    RaiseHere();
     ADD_FAILURE() << "no error raised";
   } catch (const UnhandledError& e) {
     EXPECT_STREQ(e.className, "EConvertError");
     EXPECT_EQ(e.message, "'12x' is not a valid integer value");
-    EXPECT_NE(e.address, 0u);
+    // The call is among the first instructions of RaiseHere.
+    const auto raiser = reinterpret_cast<std::uintptr_t>(&RaiseHere);
+    EXPECT_GT(e.address, raiser);
+    EXPECT_LT(e.address, raiser + 256) << "the address lies outside RaiseHere";
   }
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "net/http_get.h"
+#include "tests/program_text.h"
 #include "tests/server/script_server.h"
 #include "tests/unit/net_support.h"
 
@@ -41,20 +42,19 @@ TEST(ScriptServer, ParsesEveryActionAndNamesTheBadLine) {
   std::vector<ServerAction> actions;
   std::string error;
   ASSERT_TRUE(
-      ParseScript("# comment\r\nsend a\\r\\n\n\nsendfile x.bin\npause 20\npattern 5000000000\n"
+      ParseScript("# comment\r\nsend a\\r\\n\n\npause 20\npattern 5000000000\n"
                   "drip 3\nwait\nreset\ndrain\nclose",
                   actions, error))
       << error;
   using K = ServerAction::Kind;
   std::vector<K> kinds;
   for (const ServerAction& a : actions) kinds.push_back(a.kind);
-  EXPECT_EQ(kinds, (std::vector<K>{K::Send, K::SendFile, K::Pause, K::Pattern, K::Drip, K::Wait, K::Reset,
-                                   K::Drain, K::Close}));
+  EXPECT_EQ(kinds,
+            (std::vector<K>{K::Send, K::Pause, K::Pattern, K::Drip, K::Wait, K::Reset, K::Drain, K::Close}));
   EXPECT_EQ(actions[0].text, "a\r\n");
-  EXPECT_EQ(actions[1].text, "x.bin");
-  EXPECT_EQ(actions[2].count, 20u);
-  EXPECT_EQ(actions[3].count, 5000000000u);
-  EXPECT_EQ(actions[4].count, 3u);
+  EXPECT_EQ(actions[1].count, 20u);
+  EXPECT_EQ(actions[2].count, 5000000000u);
+  EXPECT_EQ(actions[3].count, 3u);
 
   struct Row {
     const char* script;
@@ -65,7 +65,6 @@ TEST(ScriptServer, ParsesEveryActionAndNamesTheBadLine) {
       {"drip 0", "line 1: drip needs a number"},
       {"jump 3", "line 1: unknown action 'jump'"},
       {"close now", "line 1: close takes no argument"},
-      {"sendfile", "line 1: sendfile needs a path"},
       {"send \\z", "line 1: unknown escape \\z"},
   };
   for (const Row& row : bad) {
@@ -79,7 +78,7 @@ TEST(ScriptServer, ServesConnectionsOneAfterAnother) {
   server.options.connections = 2;
   std::string error;
   ASSERT_TRUE(server.Start("send HTTP/1.0 200 OK\\r\\n\\r\\nsame", error)) << error;
-  net_test::RecordedOutput output;
+  test_output::RecordedOutput output;
   HttpResult first = HttpGet("127.0.0.1", server.port, "/one");
   HttpResult second = HttpGet("127.0.0.1", server.port, "/two");
   std::vector<std::string> requests = server.Finish();
