@@ -46,13 +46,20 @@ bool SaveContent(const std::string& name, bool nameFromUrl, const HttpResult& re
   return written && closed;
 }
 
+// The closing line: the count of body bytes received and the name. The CR LF in front ends the
+// status row the transfer left open. HttpGet keeps its texts below 2 GiB, so the count fits the
+// 32-bit figure.
+std::string ClosingLine(const HttpResult& result, const std::string& name) {
+  return FormatText("\r\n\t%d byte(s) downloaded -> %s",
+                    {static_cast<std::int32_t>(result.Content.size()), name});
+}
+
 // The closing line, then why nothing is saved: the declared body is larger than the room for it.
 // The file is not touched, so a missing one is not created.
 int ReportNoRoom(const HttpResult& result, const std::string& name, std::uint64_t room) {
   char figure[kNumberTextRoom];
   const std::string roomText(figure, PutCountText(figure, room));
-  const auto received = static_cast<std::int32_t>(result.Content.size());
-  const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
+  const std::string closing = ClosingLine(result, name);
   const std::string refusal =
       FormatText("Fatal: no room for %s: the server declares %d bytes, the disk has room for %s",
                  {name, result.ContentLength, roomText});
@@ -64,12 +71,10 @@ int ReportNoRoom(const HttpResult& result, const std::string& name, std::uint64_
 }  // namespace
 
 int SaveAndReport(const HttpResult& result, const std::string& name, bool nameFromUrl) {
-  // HttpGet keeps its texts below 2 GiB, so the count fits the 32-bit figure.
   const auto received = static_cast<std::int32_t>(result.Content.size());
   // Every line is made before the file is touched: memory that runs out while they are made ends
   // the run in the error report, which must find the file as it was.
-  // The CR LF in front ends the status row the transfer left open.
-  const std::string closing = FormatText("\r\n\t%d byte(s) downloaded -> %s", {received, name});
+  const std::string closing = ClosingLine(result, name);
   std::string incomplete;
   std::string keptLine;
   if (result.Outcome == TransferOutcome::Short || result.Outcome == TransferOutcome::Broken) {

@@ -48,8 +48,8 @@ bool OnReadOnlyVolume(const char* path) {
 
 // Whether path's security denies this process access (already mapped, no generic rights), as
 // CreateFile would find. False whenever the answer cannot be had: the save then reports what it
-// meets. Reading the security descriptor needs no handle with data access, so no other program's
-// open can fail for it and no oplock breaks.
+// meets. Reading the security descriptor asks for no data access (READ_CONTROL alone), so no
+// sharing mode is met and no other program's open can fail for it.
 bool IsDenied(const char* path, DWORD access) {
   const SECURITY_INFORMATION parts =
       OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
