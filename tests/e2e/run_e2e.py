@@ -80,6 +80,13 @@ class Filled:
         f.write(block[:rest])
 
 
+class Link:
+    """A symbolic link to target, which need not exist."""
+
+    def __init__(self, target):
+        self.target = target
+
+
 class ServedBody:
     """The file holds the body the real server sends for this path (as http.client reads it)."""
 
@@ -122,7 +129,7 @@ class Case:
     #                        flicker: a shared flock held for 2 ms at a time, dropped for a moment
     lock_seconds: float = 0  # the helper lets go after this many seconds; 0: at the end of the run
     user: str = None  # "nobody": the program runs as user and group 65534, in a folder of root's (mode 0755)
-    own_folder: bool = False  # the case's folder (not what the files before make in it) belongs to that user
+    owned: tuple = ()  # what belongs to that user: "" the case's folder, or names of the files before
     rival: tuple = None  # (file, stdout template): a second run that saves that file too, started with the
     #                      first; its server answers with TEN once the first run has changed the file's first byte
     ends_within: float = None  # once the request has arrived, the run ends within this many seconds
@@ -660,10 +667,15 @@ DISK_CASES = [
     Case("as nobody: argument 2 in a folder nobody may not write is refused before connecting",
          ["{url}/f.bin", "sub/new.bin"],
          announced("f.bin") + cannot_save("sub/new.bin", "a new file cannot be made in the folder sub/: {denied}", False),
-         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused", user="nobody", own_folder=True),
+         exit=2, before={"sub/": b""}, files={"sub/": b""}, server="refused", user="nobody", owned=("",)),
+    # The link's folder is root's, but the save creates its target in a folder of nobody's.
+    Case("as nobody: a link to a missing file in nobody's folder downloads there", ["{url}/f.bin"],
+         announced("f.bin") + STATUS + PROGRESS_10 + closing(10, "f.bin"),
+         before={"w/": b"", "f.bin": Link("w/t.bin")}, files={"w/": b"", "f.bin": TEN.encode()},
+         script=response(TEN, 10), user="nobody", owned=("w/",), posix_only=True),
     Case("as nobody: nobody's own folder downloads", ["{url}/f.bin"],
          announced("f.bin") + STATUS + PROGRESS_10 + closing(10, "f.bin"),
-         files={"f.bin": TEN.encode()}, script=response(TEN, 10), user="nobody", own_folder=True),
+         files={"f.bin": TEN.encode()}, script=response(TEN, 10), user="nobody", owned=("",)),
 ]
 
 def waiting(name):
@@ -999,6 +1011,8 @@ class Runner:
         for name, data in case.before.items():
             if name.endswith("/"):
                 os.makedirs(os.path.join(folder, name))
+            elif isinstance(data, Link):
+                os.symlink(data.target, os.path.join(folder, name))
             else:
                 with open(os.path.join(folder, name), "wb") as f:
                     if isinstance(data, Filled):
@@ -1009,8 +1023,8 @@ class Runner:
             subprocess.run(["mount", "-o", "remount,ro", folder], check=True)
         if case.user:
             os.chmod(folder, 0o755)
-            if case.own_folder:
-                os.chown(folder, NOBODY, NOBODY)
+            for name in case.owned:
+                os.chown(os.path.join(folder, name), NOBODY, NOBODY)
 
         if case.fifo:
             os.mkfifo(os.path.join(folder, case.interrupt_on_write))
