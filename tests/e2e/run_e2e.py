@@ -119,8 +119,8 @@ class Case:
     stderr_wine: str = None  # stderr of the Windows build under wine, where it differs (system error numbers)
     locale: str = None  # run in this locale, generated for the run (LC_ALL, with LOCPATH for POSIX)
     disk: str = None  # the case's folder is a tmpfs of this size ("2m"); "ro", a tmpfs made read-only once the
-    #                   files before are in it; or "ntfs", a 16 MiB NTFS image mounted with ntfs-3g; skipped where
-    #                   it cannot be mounted
+    #                   files before are in it; "ntfs", a 16 MiB NTFS image mounted with ntfs-3g; or "ext4", an
+    #                   8 MiB ext4 image that keeps half its blocks for root; skipped where it cannot be mounted
     large: bool = False  # a body of hundreds of MiB: only with --large
     timeout: int = None  # seconds the run may take, when more than RUN_TIMEOUT
     lock: str = None  # a helper process holds a lock (lock_kind) on this file of the folder during the run
@@ -647,6 +647,11 @@ DISK_CASES = [
          announced("f.bin") + STATUS + "\r\n\t{count} byte(s) downloaded -> f.bin\r\n" + no_room(3000000, 2 * MIB - 367 * 4096 + 1500000),
          exit=2, before={"f.bin": sample(1500000)}, files={"f.bin": Untouched}, script=pattern_response(3000000),
          disk="2m"),
+    # About 2.3 MB are free to others, 6.5 MB to root: root's body may fill the blocks kept for it.
+    Case("full disk: as root, a declared 4 MiB on an ext4 disk with half its blocks kept for root downloads",
+         ["{url}/f.bin"], announced("f.bin") + STATUS + "{any}" + progress(4 * MIB, 4 * MIB) + closing(4 * MIB, "f.bin"),
+         files={"lost+found/": b"", "f.bin": PatternBody(4 * MIB)}, script=pattern_response(4 * MIB), disk="ext4",
+         posix_only=True),
     Case("full disk: a declared 8 MiB over 7 MiB with 5 MiB free downloads", ["{url}/f.bin"],
          announced("f.bin") + STATUS + "{any}" + progress(8 * MIB, 8 * MIB) + closing(8 * MIB, "f.bin"),
          before={"f.bin": Filled(255, 7 * MIB)}, files={"f.bin": PatternBody(8 * MIB)},
@@ -994,6 +999,12 @@ class Runner:
             if made.returncode != 0:
                 raise Skip("mkntfs cannot make an NTFS image: %s" % made.stdout.decode(errors="replace").strip())
             command = ["ntfs-3g", image, folder]
+        elif case.disk == "ext4":
+            image = folder + ".img"
+            with open(image, "wb") as f:
+                f.truncate(8 << 20)
+            subprocess.run(["mkfs.ext4", "-q", "-m", "50", image], check=True)
+            command = ["mount", "-o", "loop", image, folder]
         else:
             command = ["mount", "-t", "tmpfs", "-o", "size=" + ("1m" if case.disk == "ro" else case.disk), "tmpfs",
                        folder]
